@@ -10,14 +10,18 @@ namespace {
 TEST(CodePage, Utf8RoundTripIn1252) {
   const CodePage& cp = CodePage::Get(1252);
   const std::string bytes = cp.FromUtf8("Grüße € x");
-  EXPECT_EQ(bytes, "Gr\xFC\xDF" "e \x80 x");
+  EXPECT_EQ(bytes,
+            "Gr\xFC\xDF"
+            "e \x80 x");
   EXPECT_EQ(cp.ToUtf8(bytes), "Grüße € x");
 }
 
 TEST(CodePage, MissingAndMalformedCharactersBecomeOneSpaceEach) {
   const CodePage& cp = CodePage::Get(1252);
   // Two CJK characters, a stray continuation byte, a truncated sequence at the end.
-  EXPECT_EQ(cp.FromUtf8("a日本b\x80" "c\xE2\x82"), "a  b c  ");
+  EXPECT_EQ(cp.FromUtf8("a日本b\x80"
+                        "c\xE2\x82"),
+            "a  b c  ");
 }
 
 TEST(CodePage, UpperCasesTheCodePagesOwnLetters) {
