@@ -11,8 +11,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
-#include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 namespace vexa {
@@ -73,13 +71,6 @@ class ResultPage : public QWebEnginePage {
 
 }  // namespace
 
-std::string ElementAttribute(const ElementAttributes& attributes, std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  auto it = attributes.find(name);
-  return it == attributes.end() ? std::string() : it->second;
-}
-
 // The object the page script calls. Q_INVOKABLE methods are what the web channel exposes.
 class ClickBridge : public QObject {
   Q_OBJECT
@@ -90,7 +81,7 @@ class ClickBridge : public QObject {
   Q_INVOKABLE void click(const QVariantMap& attributes) {
     ElementAttributes values;
     for (auto it = attributes.begin(); it != attributes.end(); ++it) {
-      values[it.key().toLower().toStdString()] = it.value().toString().toStdString();
+      values.emplace_back(it.key().toLower().toStdString(), it.value().toString().toStdString());
     }
     emit view_.ElementClicked(values);
   }

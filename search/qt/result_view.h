@@ -15,21 +15,15 @@
 
 #include <QString>
 #include <QWebEngineView>
-#include <map>
 #include <memory>
 #include <string>
+
+#include "search/click_rules.h"
 
 class QTemporaryDir;
 class QWebChannel;
 
 namespace vexa {
-
-// The attributes of a clicked element, by lower-case name. HTML attribute names are
-// case-insensitive; use ElementAttribute to read one.
-using ElementAttributes = std::map<std::string, std::string>;
-
-// The value of attribute `name` (any case), or empty when the element has none.
-std::string ElementAttribute(const ElementAttributes& attributes, std::string name);
 
 class ClickBridge;
 
@@ -47,7 +41,7 @@ class ResultView : public QWebEngineView {
 
  signals:
   // A click landed in the document; `attributes` are those of the clicked element
-  // (its parent for a click on bare text).
+  // (its parent for a click on bare text), names in lower case.
   void ElementClicked(const vexa::ElementAttributes& attributes);
 
  protected:

@@ -61,7 +61,7 @@ TEST_F(ResultViewTest, ClickHandsOverAttributesCaseInsensitively) {
                         {"w", "WWW", "https://example.org/"}, {"p", "ii", ""}, {"t", "page", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.id) + " " + c.name);
-    EXPECT_EQ(ElementAttribute(ScriptClick(c.id), c.name), c.value);
+    EXPECT_EQ(AttributeValue(ScriptClick(c.id), c.name), c.value);
   }
 }
 
@@ -79,7 +79,7 @@ TEST_F(ResultViewTest, RealMouseClickReachesTheBridgeWithoutNavigating) {
   const std::string start = Url();
   ASSERT_TRUE(MouseClick(view_, "#p"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !clicks_.empty(); }, 10000));
-  EXPECT_EQ(ElementAttribute(clicks_.back(), "page"), "3");
+  EXPECT_EQ(AttributeValue(clicks_.back(), "page"), "3");
   QTest::qWait(300);
   EXPECT_EQ(Url(), start);
 }
