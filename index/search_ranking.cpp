@@ -162,7 +162,7 @@ std::string_view CutExcerpt(std::string_view text, int p) {
   return text.substr(begin, end - begin);
 }
 
-std::string MarkWords(std::string_view text, const TwSynArray& words, std::string_view before,
+std::string MarkWords(std::string_view text, std::span<const TwSyn> words, std::string_view before,
                       std::string_view after) {
   std::string out;
   out.reserve(text.size() + 16);

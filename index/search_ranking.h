@@ -68,7 +68,7 @@ std::string_view CutExcerpt(std::string_view text, int p);
 // Puts every word of `text` that equals the KWord of an entry of `words` (same length,
 // same bytes, a-z equal to A-Z) between `before` and `after`. The text is cut at single
 // blanks and every word of the result, the first included, is preceded by one blank.
-std::string MarkWords(std::string_view text, const TwSynArray& words, std::string_view before,
+std::string MarkWords(std::string_view text, std::span<const TwSyn> words, std::string_view before,
                       std::string_view after);
 
 }  // namespace vexa
