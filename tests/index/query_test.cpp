@@ -1,11 +1,14 @@
 // Searching an index: the scoring formula and its parts as tables, the query, excerpt and
 // marking helpers, and Search over small indexes built with AddDocument + Maintain.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 #include <vector>
 
+#include "config/codepage.h"
 #include "index/search_ranking.h"
+#include "index_fixture.h"
 
 namespace vexa {
 namespace {
@@ -158,6 +161,182 @@ TEST(MarkWords, MarksLookedUpWordsIgnoringAsciiCase) {
   EXPECT_EQ(MarkWords("ALPHA BETA", words, "<b>", "</b>"), " ALPHA <b>BETA</b>");
   EXPECT_EQ(MarkWords("beta BETAS ärger ÄRGER", words, "[", "]"), " [beta] BETAS ärger [ÄRGER]");
   EXPECT_EQ(MarkWords("", words, "[", "]"), " ");
+}
+
+// ---- Search over a real index ----------------------------------------------------------
+
+class SearchTest : public test::IndexTest {
+ protected:
+  // `text` is UTF-8 here; the index stores it in its code page. The file name's word
+  // ("/t/ab.txt" gives AB) takes position 1, so the text's first word is at position 2.
+  void Add(const std::string& name, const std::string& text) {
+    if (!index_.Database().InTransaction()) index_.Database().Begin();
+    index_.AddDocument(name, static_cast<std::int32_t>(text.size()),
+                       index_.Codepage().FromUtf8(text), 45000.5);
+  }
+  // Makes the index searchable as the indexing run leaves it.
+  void Finish() {
+    index_.Database().Commit();
+    index_.Database().Execute(
+        "update Words set NN=(select count(*) from Docs where Docs.IDw=Words.IDw)");
+  }
+  // Puts `members` (KWords) into one synonym group headed by the first one.
+  void Group(const std::vector<std::string>& members) {
+    for (const std::string& m : members) {
+      index_.Database().Execute(
+          "update Words set SYN=(select IDw from Words where KWord=:h) where KWord=:m",
+          {{":h", members.front()}, {":m", m}});
+    }
+  }
+  // "No:name:score" per result, joined by blanks.
+  std::string Page() {
+    std::string out;
+    for (const Tsrc& r : index_.Results) {
+      if (!out.empty()) out += ' ';
+      out += std::to_string(r.No) + ":" + r.Files.at(0).FName.substr(3) + ":" + std::to_string(r.Score);
+    }
+    return out;
+  }
+  static std::string Pad(int n) {
+    std::string pad;
+    for (int i = 0; i < n; ++i) pad += "pad ";
+    return pad;
+  }
+};
+
+TEST_F(SearchTest, WorkedExampleEndToEnd) {
+  Add("/t/ab.txt", "one alpha beta " + Pad(45) + "alpha");  // ALPHA at 3 and 50, BETA at 4
+  Add("/t/cd.txt", "nothing to see here");
+  Finish();
+  index_.Search("Alpha  BETA", 1);
+
+  EXPECT_EQ(index_.RecordCount, 1);
+  ASSERT_EQ(index_.Results.size(), 1u);
+  const Tsrc& r = index_.Results[0];
+  EXPECT_EQ(r.No, 1);
+  EXPECT_EQ(r.Score, 172960);
+  EXPECT_EQ(r.Detail, (Tdetail{3, 1, 2, 2, 4, 9900, 10000, 0, 10000, 3440, 172960}));
+  ASSERT_EQ(r.Files.size(), 1u);
+  EXPECT_EQ(r.Files[0].FName, "/t/ab.txt");
+  EXPECT_EQ(r.Files[0].DT, 45000.5);
+  std::string excerpt = "AB ONE ALPHA BETA";  // words 1 to p1 + 25 = 28
+  for (int i = 5; i <= 28; ++i) excerpt += " PAD";
+  EXPECT_EQ(r.Excerpt, excerpt);
+  EXPECT_EQ(index_.MarkWords("ONE ALPHA BETA", "<b>", "</b>"), " ONE <b>ALPHA</b> <b>BETA</b>");
+
+  ASSERT_EQ(index_.Log.size(), 5u);
+  const std::string alpha = std::to_string(index_.Words[0].IDw);
+  const std::string beta = std::to_string(index_.Words[1].IDw);
+  EXPECT_EQ(index_.Log[0], "ALPHA " + alpha + "=" + alpha);
+  EXPECT_EQ(index_.Log[1], "BETA " + beta + "=" + beta);
+  EXPECT_EQ(index_.Log[2], "Record count=1");
+  EXPECT_EQ(index_.Log[3].rfind("Search query time=", 0), 0u);
+  EXPECT_EQ(index_.Log[4].rfind("Reading page time=", 0), 0u);
+}
+
+TEST_F(SearchTest, TypedWordSynonymAndRepeatedWord) {
+  Add("/t/ab.txt", "one two computers");  // COMPUTERS at 4
+  Add("/t/cd.txt", "computer");
+  Finish();
+  Group({"COMPUTER", "COMPUTERS"});
+
+  // Each typed word brings the other as its synonym: RWP(p) + 11257 typed, + 6257 not.
+  index_.Search("computers", 1);
+  EXPECT_EQ(Page(), "1:ab.txt:" + std::to_string(PositionScore(4) + 11257) + " 2:cd.txt:16257");
+  index_.Search("computer", 1);
+  EXPECT_EQ(Page(), "1:cd.txt:21257 2:ab.txt:" + std::to_string(PositionScore(4) + 6257));
+  EXPECT_EQ(index_.Words.size(), 2u);
+  EXPECT_EQ(index_.Words[1].Weight + index_.Words[0].Weight, 3);
+
+  index_.Search("one one", 1);
+  EXPECT_EQ(index_.Words.size(), 2u);
+  EXPECT_EQ(Page(), "1:ab.txt:" + std::to_string(PositionScore(2) + 11257));
+}
+
+TEST_F(SearchTest, PagesOfFortyFiveDocuments) {
+  for (int i = 1; i <= 45; ++i) {
+    Add("/t/" + std::string(i < 10 ? "d0" : "d") + std::to_string(i) + ".txt", Pad(10 * i) + "gamma");
+  }
+  Finish();
+  const auto names = [&] {
+    std::string out;
+    for (const Tsrc& r : index_.Results) out += std::to_string(r.No) + "=" + r.Files[0].FName.substr(3, 3) + " ";
+    return out;
+  };
+  index_.Search("gamma", 1);
+  EXPECT_EQ(index_.RecordCount, 45);
+  ASSERT_EQ(index_.Results.size(), 20u);
+  EXPECT_EQ(names().substr(0, 18), "1=d01 2=d02 3=d03 ");
+  index_.Search("gamma", 3);
+  EXPECT_EQ(index_.RecordCount, 45);
+  EXPECT_EQ(names(), "41=d41 42=d42 43=d43 44=d44 45=d45 ");
+  index_.Search("gamma", 4);
+  EXPECT_EQ(index_.RecordCount, 45);
+  EXPECT_TRUE(index_.Results.empty());
+}
+
+TEST_F(SearchTest, QueriesWithPunctuationMatchNothingAndFailNothing) {
+  Add("/t/ab.txt", "foo bar it s baz qux");
+  Finish();
+  struct Case {
+    const char* query;
+    const char* words;  // KWords looked up
+    int count;
+  };
+  for (const Case& c : std::vector<Case>{{"foo, bar", "BAR", 1},
+                                         {"\"foo bar\"", "", 0},
+                                         {"it's", "", 0},
+                                         {"'; drop table FILES; --", "", 0},
+                                         {"nothing here", "", 0},
+                                         {"", "", 0}}) {
+    index_.Search(c.query, 1);
+    std::string words;
+    for (const TwSyn& w : index_.Words) words += w.KWord;
+    EXPECT_EQ(words, c.words) << c.query;
+    EXPECT_EQ(index_.RecordCount, c.count) << c.query;
+  }
+  EXPECT_EQ(Rows("select count(*) from FILES"), "1");
+}
+
+TEST_F(SearchTest, DuplicatesNonAsciiWordsAndLongTexts) {
+  Add("/t/ab.txt", "grün über alles");
+  Add("/t/copy.txt", "grün über alles");
+  std::string longtext;  // ~30 KB, so the excerpt needs more than one inflated chunk
+  for (int i = 2; i <= 4000; ++i) longtext += "w" + std::to_string(i) + " ";
+  Add("/t/long.txt", longtext + "needle");
+  Finish();
+
+  index_.Search("ÜBER", 1);
+  ASSERT_EQ(index_.Results.size(), 1u);
+  const Tsrc& r = index_.Results[0];
+  ASSERT_EQ(r.Files.size(), 2u);
+  EXPECT_EQ(r.Files[0].FName, "/t/ab.txt");
+  EXPECT_EQ(r.Files[1].FName, "/t/copy.txt");
+  EXPECT_EQ(r.Excerpt, "AB GRÜN ÜBER ALLES");
+  EXPECT_EQ(index_.Words.at(0).KWord, "ÜBER");
+
+  index_.Search("needle w3990", 1);
+  ASSERT_EQ(index_.Results.size(), 1u);
+  EXPECT_EQ(index_.Results[0].Detail.p1, 3990);
+  EXPECT_EQ(index_.Results[0].Excerpt.substr(0, 11), "W3985 W3986");
+  EXPECT_EQ(index_.Results[0].Excerpt.substr(index_.Results[0].Excerpt.size() - 12), "W4000 NEEDLE");
+}
+
+TEST_F(SearchTest, LockedIndexFailsAtOnce) {
+  Add("/t/ab.txt", "alpha");
+  Finish();
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(index_.FileName.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  try {
+    index_.Search("alpha", 1);
+    ADD_FAILURE() << "no error";
+  } catch (const DatabaseError& e) {
+    EXPECT_EQ(e.Code(), SQLITE_BUSY) << e.what();
+  }
+  sqlite3_close(other);
+  index_.Search("alpha", 1);
+  EXPECT_EQ(index_.RecordCount, 1);
 }
 
 }  // namespace
