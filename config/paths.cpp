@@ -205,6 +205,14 @@ bool MatchesMask(std::string_view name, std::string_view mask, bool ignore_case)
   return MatchDecoded(n, m);
 }
 
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  std::u32string x = Decode(a), y = Decode(b);
+  UpperCase(x);
+  UpperCase(y);
+  return x == y;
+}
+
 bool MatchesMaskList(std::string_view folder, std::string_view name,
                      const std::vector<std::string>& masks, bool ignore_case) {
   std::string full;  // folder + name, built on first need

@@ -42,6 +42,10 @@ std::string ExtensionPart(std::string_view text);
 // `ignore_case` letters compare without regard to case (Unicode simple case mapping).
 bool MatchesMask(std::string_view name, std::string_view mask, bool ignore_case);
 
+// Whether two texts are equal without regard to letter case (Unicode simple case
+// mapping, as MatchesMask with `ignore_case`).
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
 // True when `name` matches at least one mask. A mask holding "/" or "\" is matched
 // against `folder` + `name` (`folder` with its trailing separator; in the mask both
 // separators stand for "/"), any other mask against `name` alone.
