@@ -52,16 +52,6 @@ bool IsFolder(const std::string& path) {
   return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
-// The XDG data home; empty (with the reason in `why`) when the environment names none.
-std::string DataHome(std::string& why) {
-  if (const std::string xdg = Environment("XDG_DATA_HOME"); xdg.starts_with('/'))
-    return ExcludeTrailingSeparator(xdg);
-  if (const std::string home = Environment("HOME"); !home.empty())
-    return ExcludeTrailingSeparator(home) + "/.local/share";
-  why = "(neither XDG_DATA_HOME nor HOME is set)";
-  return {};
-}
-
 // XDG_DOCUMENTS_DIR from a user-dirs.dirs file: a line XDG_DOCUMENTS_DIR="..." whose
 // value is "$HOME/..." or an absolute path, with backslash escapes. Empty when absent.
 std::string UserDirsDocuments(const std::string& file, const std::string& home) {
@@ -85,6 +75,14 @@ std::string UserDirsDocuments(const std::string& file, const std::string& home) 
 }
 
 }  // namespace
+
+std::string XdgDataHome() {
+  if (const std::string xdg = Environment("XDG_DATA_HOME"); xdg.starts_with('/'))
+    return ExcludeTrailingSeparator(xdg);
+  if (const std::string home = Environment("HOME"); !home.empty())
+    return ExcludeTrailingSeparator(home) + "/.local/share";
+  return {};
+}
 
 void SetStartupReporter(StartupReporter reporter) { Reporter() = std::move(reporter); }
 
@@ -111,10 +109,10 @@ void InitPaths() { InitPathsAt(ExecutableFolder()); }
 void InitPathsAt(const std::string& program_folder) {
   Folders f;
   f.program = ExcludeTrailingSeparator(program_folder);
-  std::string why;
-  f.common_data = DataHome(why);
+  f.common_data = XdgDataHome();
   if (f.common_data.empty())
-    Report("Module Paths", "Error 1 in initialization module Paths " + why);
+    Report("Module Paths",
+           std::string("Error 1 in initialization module Paths ") + kNoDataHomeReason);
 
   const std::string vendor = f.common_data + "/" + kVendorFolder;
   std::error_code ec;

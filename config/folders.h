@@ -41,6 +41,11 @@ void InitPathsAt(const std::string& program_folder);
 // The folder of the running executable, without a trailing separator (the current
 // directory when it cannot be found).
 std::string ExecutableFolder();
+// The XDG data home: $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share;
+// empty when the environment names neither. Read from the environment at each call.
+std::string XdgDataHome();
+// Why XdgDataHome() is empty, as a system error text in parentheses.
+inline constexpr char kNoDataHomeReason[] = "(neither XDG_DATA_HOME nor HOME is set)";
 // The user's documents folder: XDG_DOCUMENTS_DIR of user-dirs.dirs in $XDG_CONFIG_HOME
 // (else $HOME/.config) when it names an existing folder, else $HOME/Documents when it
 // exists, else $HOME. Read from the environment at each call.
