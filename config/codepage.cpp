@@ -1,5 +1,7 @@
 #include "config/codepage.h"
 
+#include "config/utf8.h"
+
 #include <errno.h>
 #include <iconv.h>
 #include <locale.h>
@@ -38,50 +40,6 @@ locale_t UnicodeLocale() {
     return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
   }();
   return loc;
-}
-
-// Decodes one UTF-8 sequence at s[i]; advances i. Returns kReplacement for a malformed
-// sequence (consuming one byte), so a bad byte never swallows good text after it.
-char32_t DecodeUtf8(std::string_view s, size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  int len;
-  char32_t cp;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2;
-    cp = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3;
-    cp = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4;
-    cp = b0 & 0x07;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  if (i + len > s.size()) {
-    ++i;
-    return kReplacement;
-  }
-  for (int k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  // Overlong forms, surrogates and values past U+10FFFF are malformed.
-  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-      (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += len;
-  return cp;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -171,9 +129,13 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
   while (i < utf8.size()) {
     if (static_cast<unsigned char>(utf8[i]) < 0x80) {
       out += utf8[i++];
-    } else {
-      out += FromCodePoint(DecodeUtf8(utf8, i));
+      continue;
     }
+    char32_t cp;
+    const std::size_t length = DecodeUtf8(utf8.substr(i), cp);
+    // A malformed byte becomes one space and never swallows good text after it.
+    out += length ? FromCodePoint(cp) : ' ';
+    i += length ? length : 1;
   }
   return out;
 }

@@ -7,7 +7,7 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
-  build-essential cmake pkg-config ca-certificates python3 \
+  build-essential cmake pkg-config ca-certificates python3 locales \
   libsqlite3-dev sqlite3 zlib1g-dev libxml2-dev libssl-dev libpcre2-dev \
   libzip-dev zip libpoppler-cpp-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
