@@ -112,7 +112,11 @@ void TIndex::RebuildPostings() {
   const double start = Now();
   db_.Execute("Create table t as select * from docs order by IDw");
   db_.Execute("Drop table DOCS");
+  // The views V and V2 name DOCS, which is missing for this moment; the current rename
+  // would reject them, the legacy one just renames and lets them find the new table.
+  db_.Execute("PRAGMA legacy_alter_table=ON");
   db_.Execute("Alter table t rename to DOCS");
+  db_.Execute("PRAGMA legacy_alter_table=OFF");
   ResortTime = DurationText(start, Now());
   SetTextSetting("Docs_rebuilding", ResortTime);
   SetIntSetting("Prepare_sort", 1);
@@ -172,8 +176,7 @@ void TIndex::MakeSynonyms() {
   // a general-purpose row table within the indexer's memory budget.
   std::vector<SynonymEntry> candidates;
   {
-    SqlStatement words = db_.Prepare("Select IDw,Kword,NN from Words where NN>" +
-                                     std::to_string(0) + " order by Kword");
+    SqlStatement words = db_.Prepare("Select IDw,Kword,NN from Words where NN>0 order by Kword");
     while (words.NextRow()) {
       std::string word = Codepage().FromUtf8(words.ColumnText(1));
       if (word.size() <= 2 || !SynonymCandidate(word)) continue;

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,13 @@
 namespace vexa {
 
 class CodePage;
+
+// Thrown by TIndex::IndexFolder when the user cancelled the run: not an error, it
+// carries no message.
+class RunAbort : public std::exception {
+ public:
+  const char* what() const noexcept override { return ""; }
+};
 
 class TIndex {
  public:
@@ -128,10 +136,45 @@ class TIndex {
   // Advances Deleted when the name was indexed; does nothing otherwise.
   void RemoveDocument(std::string_view name);
 
-  // ---- Index maintenance (maintenance.cpp): Maintain and its steps -------------------
+  // ---- Index maintenance (maintain.cpp): Maintain and its steps ----------------------
+  // Each step throws DatabaseError and leaves the steps before it done; a progress key
+  // ("Make_syn", ...) holds "*" while its step runs and its duration afterwards.
 
-  // ---- Folder ingestion pass and purge (folder_pass.cpp): IndexFolder, PurgeMissing,
-  //      HasDocumentsUnder ------------------------------------------------------------
+  // Brings the index up to date for searching after a run: the postings rebuilt in word
+  // order when "Prepare_sort" is 0 (then vacuumed), the posting indexes, NN of every word
+  // (words without documents dropped), the unused-word clean-up when "Prepare_clrw" is 0,
+  // and the synonym groups. OnStage (may be empty) receives the stages 1 to 4.
+  void Maintain(const std::function<void(int stage)>& OnStage);
+  // Rewrites DOCS in IDw order (its indexes are dropped with it); sets ResortTime,
+  // "Prepare_sort" = 1 and restarts "Added_files" and "Deleted_files" from 0.
+  void RebuildPostings();
+  // Creates DOCS_K and DOCS_F unless both exist.
+  void CreatePostingIndexes();
+  // Recounts NN of every word and deletes the words without documents.
+  void CountWordDocuments();
+  void DropUnusedWords();
+  // Recomputes every synonym group (WORDS.SYN) from the words with documents.
+  void MakeSynonyms();
+  // Leading bytes in common * 200 / (total length); similar from 75 on.
+  static int SimilarityScore(std::string_view a, std::string_view b);
+  // False when the word (code page bytes) holds punctuation, a digit or a quote mark.
+  static bool SynonymCandidate(std::string_view word);
+
+  // ---- Folder ingestion pass and purge (folder_pass.cpp, library vexa_folder_pass) ---
+
+  // One ingestion pass over a profile folder (or file, or pattern) with IncludeMasks:
+  // new and changed files are extracted and added in list order, committed every 50
+  // added documents, reported through OnProgress / OnSkip; MaxScan and Scanned bound the
+  // run. Throws RunAbort (after rolling back the open batch) when it finds Cancelled
+  // set before a file, and DatabaseError on a database failure (the batch then stays
+  // open until the index is closed).
+  void IndexFolder(const std::string& folder);
+  // Whether FILES or FILES_S holds a name beginning with `folder` + "/" (SQL LIKE: ASCII
+  // letters without regard to case, "_" and "%" in the folder match widely).
+  bool HasDocumentsUnder(std::string_view folder);
+  // Removes, in one transaction, the entries of files that no longer exist on a drive
+  // that can be reached (see DriveOf); advances "Deleted_files"; sets PurgeTime.
+  void PurgeMissing();
 
   // ---- Query execution (search.cpp): Search, MarkWords, Words, Results, RecordCount,
   //      Log, and the ranking aggregates C1X / C2X registered on db_ with this object as
