@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "index/search_ranking.h"
 #include "index/sqlite_db.h"
 
 namespace vexa {
@@ -176,12 +177,36 @@ class TIndex {
   // that can be reached (see DriveOf); advances "Deleted_files"; sets PurgeTime.
   void PurgeMissing();
 
-  // ---- Query execution (search.cpp): Search, MarkWords, Words, Results, RecordCount,
-  //      Log, and the ranking aggregates C1X / C2X registered on db_ with this object as
-  //      their user data -------------------------------------------------------------
+  // ---- Query execution (query.cpp) -------------------------------------------------
+
+  // Runs `query` (UTF-8, as typed) on the open index and keeps page `page` (1-based,
+  // REQUIRES page >= 1) of the ranking: the query is upper-cased in Codepage() and cut
+  // into words at blanks (double quotes group); each word found in WORDS brings up to
+  // SynLimit - 1 synonyms; one statement scores every document holding any of them
+  // (aggregates C1X and C2X, registered on the connection with this object as user data)
+  // and the page's results are read with their files and excerpts. Replaces Words,
+  // Results, RecordCount and Log. Throws DatabaseError; Words and Results then hold what
+  // was built before the failure.
+  void Search(std::string_view query, int page);
+  // `text` with every word equal to a KWord of Words (a-z equal to A-Z) between `before`
+  // and `after`; each word of the result is preceded by one blank.
+  std::string MarkWords(std::string_view text, std::string_view before,
+                        std::string_view after) const;
+
+  TwSynArray Words;              // looked-up words of the last search, by IDw
+  std::vector<Tsrc> Results;     // the page's results in ranking order
+  int RecordCount = 0;           // documents matched by the last search, all pages
+  std::vector<std::string> Log;  // diagnostic lines of the last search
 
  private:
   // Sections above add their private members here.
+
+  // Query execution: the positions of the document being scored and its detail.
+  struct RankingFunctions;
+  void LookUpWord(const std::string& word, SqlStatement& lookup, SqlStatement& synonyms);
+  std::vector<Tti> positions_;
+  ScoreWorkspace score_work_;
+  Tdetail detail_;
 
   // Writes ":v" under the key: update, else insert.
   void StoreSetting(std::string_view key, const SqlParam& value);
