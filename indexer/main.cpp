@@ -10,6 +10,11 @@
 #include "config/folders.h"
 #include "indexer/command_line.h"
 #include "indexer/console_run.h"
+#ifdef VEXA_WITH_WINDOWS
+#include <optional>
+
+#include "indexer/qt/windowed_app.h"
+#endif
 
 namespace {
 
@@ -53,11 +58,20 @@ void PrintUsage(std::FILE* to) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+#ifdef VEXA_WITH_WINDOWS
+  // With a display the windows take over, start-up problems included; QApplication
+  // takes its own options (-style, -platform...) out of argv first.
+  std::optional<vexa::WindowedIndexer> windows;
+  if (DisplayAvailable()) windows.emplace(argc, argv);
+#endif
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   try {
     vexa::InitPaths();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "xvexai: %s\n", e.what());
+#ifdef VEXA_WITH_WINDOWS
+    if (windows) windows->ShowFatal(e.what());
+#endif
     return 1;
   }
   vexa::CommandLineOptions& options = vexa::CommandLine();
@@ -70,6 +84,9 @@ int main(int argc, char** argv) {
     std::printf("xvexai (VexaDoc) %s\n", VEXA_VERSION);
     return 0;
   }
+#ifdef VEXA_WITH_WINDOWS
+  if (windows) return windows->Run(options);
+#endif
   if (options.optRun) return vexa::RunConsoleBatch(options);
   std::fprintf(stderr, "xvexai: %s\n\n",
                DisplayAvailable() ? "this build has no profile manager window"
