@@ -29,6 +29,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kReadBlock = 64 * 1024;
 // Output read from one program at most, whatever the reader asks for.
 constexpr std::size_t kMaxOutput = 64u << 20;
+// Blank output read before the program counts as having given text.
+constexpr std::size_t kMaxBlankStart = 1u << 20;
 // Error output kept for telling why a program gave no text.
 constexpr std::size_t kMaxErrorOutput = 4096;
 
@@ -164,14 +166,17 @@ class HelperFilter final : public ChunkTextFilter {
       return rc == ENOENT ? FILTER_E_UNKNOWNFORMAT : kFilterHelperFailed;
     }
     deadline_ = Clock::now() + timeLimit_;
-    // The first output, or the end of the program, tells whether it can read the file.
-    block_.resize(kReadBlock);
-    const ssize_t n = child_.Read(block_.data(), block_.size(), deadline_);
-    if (n > 0) {
-      block_.resize(static_cast<std::size_t>(n));
-      return 0;
+    // The first words of output, or the end of the program, tell whether it can read the
+    // file (some programs print a blank line before their complaint).
+    char buffer[kReadBlock];
+    ssize_t n;
+    while ((n = child_.Read(buffer, sizeof buffer, deadline_)) > 0) {
+      block_.append(buffer, static_cast<std::size_t>(n));
+      if (block_.find_first_not_of(" \t\r\n\f") != std::string::npos ||
+          block_.size() >= kMaxBlankStart) {
+        return 0;
+      }
     }
-    block_.clear();
     const std::optional<int> status = child_.Finish(n == 0 ? deadline_ : Clock::now());
     if (!status) return kFilterHelperTimeout;
     if (MentionsProtection(child_.Errors())) return FILTER_E_PASSWORD;

@@ -2,11 +2,8 @@
 // Parts are found through the package relationships and read in document order, one chunk
 // per part; see FORMATS.md for which parts each kind reads.
 
-#include <libxml/xmlreader.h>
-
 #include <array>
 #include <charconv>
-#include <optional>
 #include <span>
 
 #include "intake/compound_file.h"
@@ -93,71 +90,84 @@ std::string ResolvePart(std::string_view source, std::string_view target) {
   return resolved;
 }
 
+// Reads a whole small part with `handler`; false when it is missing or malformed.
+bool ParseIndexPart(const ZipArchive& zip, const std::string& part, XmlHandler& handler) {
+  ZipMember member;
+  if (zip.OpenMember(part, kIndexPartBudget, member) != 0) return false;
+  XmlPartParser parser(member, handler);
+  return parser.ParseAll();
+}
+
+// Element handlers that need only the start of elements.
+class StartHandler : public XmlHandler {
+ public:
+  void EndElement(std::string_view) override {}
+  void Characters(std::string_view) override {}
+};
+
 // The relationships of `part` ("" for the package itself), in file order.
 std::vector<Relationship> ReadRelationships(const ZipArchive& zip, const std::string& part) {
+  class Handler final : public StartHandler {
+   public:
+    Handler(const std::string& source, std::vector<Relationship>& rels) : source_(source), rels_(rels) {}
+    void StartElement(std::string_view name, const XmlAttributes& a) override {
+      if (name != "Relationship" || a.Get("TargetMode") == "External") return;
+      const std::string_view type = a.Get("Type");
+      rels_.push_back({std::string(a.Get("Id")), std::string(type.substr(type.rfind('/') + 1)),
+                       ResolvePart(source_, a.Get("Target"))});
+    }
+
+   private:
+    const std::string& source_;
+    std::vector<Relationship>& rels_;
+  };
   const std::size_t slash = part.rfind('/');
   const std::string name = part.empty() ? "_rels/.rels"
                                         : FolderOf(part) + "_rels/" +
                                               part.substr(slash == std::string::npos ? 0 : slash + 1) +
                                               ".rels";
-  std::vector<Relationship> result;
-  ZipMember member;
-  if (zip.OpenMember(name, kIndexPartBudget, member) != 0) return result;
-  XmlStream xml(member);
-  while (xml.Read() == 1) {
-    if (xml.NodeType() != XML_READER_TYPE_ELEMENT || xml.LocalName() != "Relationship") continue;
-    if (xml.Attribute("TargetMode") == "External") continue;
-    const std::string type = xml.Attribute("Type");
-    result.push_back({xml.Attribute("Id"), type.substr(type.rfind('/') + 1),
-                      ResolvePart(part, xml.Attribute("Target"))});
-  }
-  return result;
+  std::vector<Relationship> rels;
+  Handler handler(part, rels);
+  ParseIndexPart(zip, name, handler);
+  return rels;
 }
 
 // Targets of the relationships of one type, in order of the ids that `listPart` lists in
 // its `element` elements (sheets of a workbook, slides of a presentation).
 std::vector<std::string> ListedTargets(const ZipArchive& zip, const std::string& listPart,
                                        std::string_view element, std::string_view type) {
-  const std::vector<Relationship> rels = ReadRelationships(zip, listPart);
-  std::vector<std::string> targets;
-  ZipMember member;
-  if (zip.OpenMember(listPart, kIndexPartBudget, member) != 0) return targets;
-  XmlStream xml(member);
-  while (xml.Read() == 1) {
-    if (xml.NodeType() != XML_READER_TYPE_ELEMENT || xml.LocalName() != element) continue;
-    const std::string id = xml.Attribute("id", true);
-    for (const Relationship& r : rels) {
-      if (r.id == id && r.type == type) targets.push_back(r.target);
+  class Handler final : public StartHandler {
+   public:
+    Handler(std::string_view element, std::string_view type, std::vector<Relationship> rels,
+            std::vector<std::string>& targets)
+        : element_(element), type_(type), rels_(std::move(rels)), targets_(targets) {}
+    void StartElement(std::string_view name, const XmlAttributes& a) override {
+      if (name != element_) return;
+      const std::string_view id = a.Get("id", true);
+      for (const Relationship& r : rels_) {
+        if (r.id == id && r.type == type_) targets_.push_back(r.target);
+      }
     }
-  }
+
+   private:
+    std::string_view element_, type_;
+    std::vector<Relationship> rels_;
+    std::vector<std::string>& targets_;
+  };
+  std::vector<std::string> targets;
+  Handler handler(element, type, ReadRelationships(zip, listPart), targets);
+  ParseIndexPart(zip, listPart, handler);
   return targets;
 }
 
 // A spreadsheet's shared strings, as far as they fit the bounds above.
-class SharedStrings {
+class SharedStrings final : public XmlHandler {
  public:
   void Load(const ZipArchive& zip, const std::string& part) {
     ZipMember member;
     if (zip.OpenMember(part, kTextPartBudget, member) != 0) return;
-    XmlStream xml(member);
-    int textDepth = -1, phoneticDepth = -1;
-    while (xml.Read() == 1 && starts_.size() < kMaxSharedStrings) {
-      const int type = xml.NodeType();
-      const int depth = xml.Depth();
-      if (type == XML_READER_TYPE_ELEMENT && !xml.IsEmptyElement()) {
-        const std::string_view name = xml.LocalName();
-        if (name == "si") starts_.push_back(pool_.size());
-        if (name == "t" && textDepth < 0) textDepth = depth;
-        if (name == "rPh" && phoneticDepth < 0) phoneticDepth = depth;  // reading aids
-      } else if (type == XML_READER_TYPE_ELEMENT && xml.LocalName() == "si") {
-        starts_.push_back(pool_.size());
-      } else if (type == XML_READER_TYPE_END_ELEMENT) {
-        if (depth == textDepth) textDepth = -1;
-        if (depth == phoneticDepth) phoneticDepth = -1;
-      } else if (xml.IsText() && textDepth >= 0 && phoneticDepth < 0 && !starts_.empty() &&
-                 pool_.size() < kMaxSharedChars) {
-        AppendUtf8(xml.Value(), pool_);
-      }
+    XmlPartParser parser(member, *this);
+    while (starts_.size() < kMaxSharedStrings && parser.Parse() == XmlPartParser::Step::kMore) {
     }
   }
 
@@ -168,68 +178,80 @@ class SharedStrings {
     return std::u32string_view(pool_).substr(starts_[index], end - starts_[index]);
   }
 
+  void StartElement(std::string_view name, const XmlAttributes&) override {
+    ++depth_;
+    if (name == "si" && starts_.size() < kMaxSharedStrings) starts_.push_back(pool_.size());
+    if (name == "t" && textDepth_ < 0) textDepth_ = depth_;
+    if (name == "rPh" && phoneticDepth_ < 0) phoneticDepth_ = depth_;  // reading aids
+  }
+  void EndElement(std::string_view) override {
+    if (depth_ == textDepth_) textDepth_ = -1;
+    if (depth_ == phoneticDepth_) phoneticDepth_ = -1;
+    --depth_;
+  }
+  void Characters(std::string_view utf8) override {
+    if (textDepth_ >= 0 && phoneticDepth_ < 0 && !starts_.empty() && pool_.size() < kMaxSharedChars) {
+      AppendUtf8(utf8, pool_);
+    }
+  }
+
  private:
   std::u32string pool_;
   std::vector<std::size_t> starts_;
+  int depth_ = 0, textDepth_ = -1, phoneticDepth_ = -1;
 };
 
 // Cell values of one worksheet: a tab after each cell, a line break after each row.
 // Shared strings are looked up, inline strings and numbers taken as written, Boolean and
 // error cells and formulas left out.
-class SheetReader {
+class SheetHandler final : public XmlOutputHandler {
  public:
-  SheetReader(XmlStream& stream, const SharedStrings& strings)
-      : stream_(stream), strings_(strings) {}
+  explicit SheetHandler(const SharedStrings& strings) : strings_(strings) {}
 
-  XmlTextReader::Step Read(std::u32string& out, std::size_t want) {
-    const std::size_t start = out.size();
-    while (out.size() - start < want) {
-      const int rc = stream_.Read();
-      if (rc == 0) return XmlTextReader::Step::kEnd;
-      if (rc < 0) return XmlTextReader::Step::kFailed;
-      const int type = stream_.NodeType();
-      const int depth = stream_.Depth();
-      if (type == XML_READER_TYPE_ELEMENT) {
-        const std::string_view name = stream_.LocalName();
-        if (name == "c") cellType_ = stream_.Attribute("t");
-        if (stream_.IsEmptyElement()) continue;
-        if (name == "v") valueDepth_ = depth;
-        if (name == "is") inlineDepth_ = depth;
-        if (name == "rPh" && phoneticDepth_ < 0) phoneticDepth_ = depth;
-      } else if (type == XML_READER_TYPE_END_ELEMENT) {
-        if (depth == valueDepth_) valueDepth_ = -1;
-        if (depth == inlineDepth_) inlineDepth_ = -1;
-        if (depth == phoneticDepth_) phoneticDepth_ = -1;
-        const std::string_view name = stream_.LocalName();
-        if (name == "c") out.push_back(U'\t');
-        if (name == "row") out.push_back(U'\n');
-      } else if (!stream_.IsText()) {
-        continue;
-      } else if (valueDepth_ >= 0) {
-        Value(stream_.Value(), out);
-      } else if (inlineDepth_ >= 0 && phoneticDepth_ < 0) {
-        AppendUtf8(stream_.Value(), out);
-      }
+  void StartElement(std::string_view name, const XmlAttributes& a) override {
+    ++depth_;
+    if (name == "c") cellType_ = a.Get("t");
+    if (name == "v") valueDepth_ = depth_;
+    if (name == "is") inlineDepth_ = depth_;
+    if (name == "rPh" && phoneticDepth_ < 0) phoneticDepth_ = depth_;
+    value_.clear();
+  }
+  void EndElement(std::string_view name) override {
+    if (depth_ == valueDepth_) {
+      Value();
+      valueDepth_ = -1;
     }
-    return XmlTextReader::Step::kMore;
+    if (depth_ == inlineDepth_) inlineDepth_ = -1;
+    if (depth_ == phoneticDepth_) phoneticDepth_ = -1;
+    --depth_;
+    if (name == "c") out_->push_back(U'\t');
+    if (name == "row") out_->push_back(U'\n');
+  }
+  void Characters(std::string_view utf8) override {
+    if (valueDepth_ >= 0) {
+      if (value_.size() < kMaxValue) value_.append(utf8);
+    } else if (inlineDepth_ >= 0 && phoneticDepth_ < 0) {
+      AppendUtf8(utf8, *out_);
+    }
   }
 
  private:
-  void Value(std::string_view value, std::u32string& out) const {
+  static constexpr std::size_t kMaxValue = 1024;  // numbers and indexes are short
+
+  void Value() {
     if (cellType_ == "b" || cellType_ == "e") return;
     if (cellType_ != "s") {
-      AppendUtf8(value, out);
+      AppendUtf8(value_, *out_);
       return;
     }
     std::size_t index = 0;
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
-    if (ec == std::errc() && end == value.data() + value.size()) out.append(strings_.Get(index));
+    const auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), index);
+    if (ec == std::errc() && end == value_.data() + value_.size()) out_->append(strings_.Get(index));
   }
 
-  XmlStream& stream_;
   const SharedStrings& strings_;
-  std::string cellType_;
-  int valueDepth_ = -1, inlineDepth_ = -1, phoneticDepth_ = -1;
+  std::string cellType_, value_;
+  int depth_ = 0, valueDepth_ = -1, inlineDepth_ = -1, phoneticDepth_ = -1;
 };
 
 struct Part {
@@ -307,19 +329,18 @@ class PackageFilter final : public ChunkTextFilter {
   }
 
   std::int32_t NextChunk(ChunkKind& kind) override {
-    text_.reset();
-    sheet_.reset();
-    xml_.reset();
+    parser_.reset();
+    handler_.reset();
     member_ = ZipMember();
     while (next_ < parts_.size()) {
       const Part& part = parts_[next_++];
       if (zip_.OpenMember(part.name, kTextPartBudget, member_) != 0) continue;
-      xml_ = std::make_unique<XmlStream>(member_);
       if (part.rules.empty()) {
-        sheet_.emplace(*xml_, strings_);
+        handler_ = std::make_unique<SheetHandler>(strings_);
       } else {
-        text_.emplace(*xml_, part.rules);
+        handler_ = std::make_unique<XmlTextHandler>(part.rules);
       }
+      parser_ = std::make_unique<XmlPartParser>(member_, *handler_);
       kind = ChunkKind::kText;
       return 0;
     }
@@ -327,9 +348,12 @@ class PackageFilter final : public ChunkTextFilter {
   }
 
   Produced Produce(std::u32string& out) override {
-    const XmlTextReader::Step step = sheet_ ? sheet_->Read(out, kStretch) : text_->Read(out, kStretch);
-    return step == XmlTextReader::Step::kMore  ? Produced::kMore
-           : step == XmlTextReader::Step::kEnd ? Produced::kEnd
+    handler_->SetOutput(out);
+    const std::size_t start = out.size();
+    XmlPartParser::Step step = XmlPartParser::Step::kMore;
+    while (step == XmlPartParser::Step::kMore && out.size() - start < kStretch) step = parser_->Parse();
+    return step == XmlPartParser::Step::kMore  ? Produced::kMore
+           : step == XmlPartParser::Step::kEnd ? Produced::kEnd
                                                : Produced::kFailed;
   }
 
@@ -341,9 +365,8 @@ class PackageFilter final : public ChunkTextFilter {
   SharedStrings strings_;
   // The current part; declared in the order they depend on each other.
   ZipMember member_;
-  std::unique_ptr<XmlStream> xml_;
-  std::optional<XmlTextReader> text_;
-  std::optional<SheetReader> sheet_;
+  std::unique_ptr<XmlOutputHandler> handler_;
+  std::unique_ptr<XmlPartParser> parser_;
 };
 
 }  // namespace

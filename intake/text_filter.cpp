@@ -10,6 +10,7 @@
 #include "intake/document_filter.h"
 #include "intake/filters.h"
 #include "intake/user_filters.h"
+#include "intake/zip_package.h"
 
 namespace vexa {
 namespace {
@@ -106,6 +107,7 @@ TFile_filter::TFile_filter(const CodePage& codePage, std::vector<UserFilter> use
 std::int32_t TFile_filter::ExtractText(const std::string& fileName, std::string& text,
                                        std::size_t maxChars) const {
   text.clear();
+  const intake::QuietXmlErrors quiet;
   std::unique_ptr<DocumentFilter> filter;
   try {
     const UserFilter* user = intake::FindUserFilter(userFilters_, fileName);

@@ -7,7 +7,7 @@
 // element stands for a blank (tab, line break, space marks). Names are compared without
 // namespace prefixes, so one table reads both transitional and strict vocabularies.
 //
-// Thread-safety: a reader is used by one thread.
+// Thread-safety: a handler is used by one thread.
 #pragma once
 
 #include <span>
@@ -25,24 +25,33 @@ struct XmlRule {
   XmlRole role;
 };
 
-class XmlTextReader {
+// A handler that appends text to an output chosen between parse steps.
+class XmlOutputHandler : public XmlHandler {
  public:
-  enum class Step { kMore, kEnd, kFailed };
+  // Where the text goes from now on (must outlive the calls that follow).
+  void SetOutput(std::u32string& out) { out_ = &out; }
 
-  // Reads `stream` (which must outlive the reader) by `rules` (static tables).
-  XmlTextReader(XmlStream& stream, std::span<const XmlRule> rules);
+ protected:
+  std::u32string* out_ = nullptr;
+};
 
-  // Reads nodes until at least `want` characters were appended to `out` or the document
-  // ends. kFailed: the XML is malformed or the member damaged at this point.
-  Step Read(std::u32string& out, std::size_t want);
+class XmlTextHandler final : public XmlOutputHandler {
+ public:
+  // `rules` is a static table.
+  explicit XmlTextHandler(std::span<const XmlRule> rules);
+
+  void StartElement(std::string_view localName, const XmlAttributes& attributes) override;
+  void EndElement(std::string_view localName) override;
+  void Characters(std::string_view utf8) override;
 
  private:
   const XmlRule* Find(std::string_view localName) const;
+  bool InScope() const { return skipDepth_ < 0 && (!needsScope_ || scopeDepth_ >= 0); }
 
-  XmlStream& stream_;
   std::span<const XmlRule> rules_;
   bool needsText_ = false, needsScope_ = false;
-  int textDepth_ = -1, scopeDepth_ = -1, skipDepth_ = -1;  // open element depths, or -1
+  int depth_ = 0;
+  int textDepth_ = -1, scopeDepth_ = -1, skipDepth_ = -1;  // depths of open elements, or -1
 };
 
 }  // namespace vexa::intake

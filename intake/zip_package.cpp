@@ -1,10 +1,10 @@
 #include "intake/zip_package.h"
 
 #include <libxml/parser.h>
-#include <libxml/xmlreader.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "intake/text_filter.h"
@@ -19,6 +19,7 @@ std::string_view View(const xmlChar* s) {
 }
 
 void IgnoreXmlError(void*, xmlErrorPtr) {}
+void IgnoreGenericError(void*, const char*, ...) {}
 
 }  // namespace
 
@@ -109,46 +110,78 @@ int ZipMember::Read(char* buffer, int size) {
   return static_cast<int>(n);
 }
 
-XmlStream::XmlStream(ZipMember& member) {
-  static const bool initialised = (xmlInitParser(), true);
-  (void)initialised;
-  auto read = [](void* context, char* buffer, int len) {
-    return static_cast<ZipMember*>(context)->Read(buffer, len);
-  };
-  reader_ = xmlReaderForIO(read, nullptr, &member, nullptr, nullptr,
-                           XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                               XML_PARSE_NOCDATA | XML_PARSE_COMPACT);
-  if (reader_ != nullptr) xmlTextReaderSetStructuredErrorHandler(reader_, IgnoreXmlError, nullptr);
-}
-
-XmlStream::~XmlStream() {
-  if (reader_ != nullptr) xmlFreeTextReader(reader_);
-}
-
-int XmlStream::Read() { return reader_ == nullptr ? -1 : xmlTextReaderRead(reader_); }
-int XmlStream::NodeType() const { return xmlTextReaderNodeType(reader_); }
-int XmlStream::Depth() const { return xmlTextReaderDepth(reader_); }
-bool XmlStream::IsText() const {
-  const int type = xmlTextReaderNodeType(reader_);
-  return type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
-         type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE;
-}
-bool XmlStream::IsEmptyElement() const { return xmlTextReaderIsEmptyElement(reader_) == 1; }
-std::string_view XmlStream::LocalName() const { return View(xmlTextReaderConstLocalName(reader_)); }
-std::string_view XmlStream::Value() const { return View(xmlTextReaderConstValue(reader_)); }
-
-std::string XmlStream::Attribute(std::string_view localName, bool qualified) {
-  std::string value;
-  for (int ok = xmlTextReaderMoveToFirstAttribute(reader_); ok == 1;
-       ok = xmlTextReaderMoveToNextAttribute(reader_)) {
-    if (View(xmlTextReaderConstLocalName(reader_)) == localName &&
-        (!qualified || xmlTextReaderConstNamespaceUri(reader_) != nullptr)) {
-      value = View(xmlTextReaderConstValue(reader_));
-      break;
+std::string_view XmlAttributes::Get(std::string_view localName, bool qualified) const {
+  for (int i = 0; i < count_; ++i) {
+    const unsigned char* const* a = attributes_ + 5 * i;  // local name, prefix, URI, value, end
+    if (View(a[0]) == localName && (!qualified || a[2] != nullptr)) {
+      return std::string_view(Chars(a[3]), static_cast<std::size_t>(a[4] - a[3]));
     }
   }
-  xmlTextReaderMoveToElement(reader_);
-  return value;
+  return {};
+}
+
+XmlPartParser::XmlPartParser(ZipMember& member, XmlHandler& handler) : member_(member) {
+  static const bool initialised = (xmlInitParser(), true);
+  (void)initialised;
+  xmlSAXHandler sax;
+  std::memset(&sax, 0, sizeof sax);
+  sax.initialized = XML_SAX2_MAGIC;
+  sax.startElementNs = [](void* h, const xmlChar* localName, const xmlChar*, const xmlChar*, int,
+                          const xmlChar**, int count, int, const xmlChar** attributes) {
+    static_cast<XmlHandler*>(h)->StartElement(View(localName), XmlAttributes(attributes, count));
+  };
+  sax.endElementNs = [](void* h, const xmlChar* localName, const xmlChar*, const xmlChar*) {
+    static_cast<XmlHandler*>(h)->EndElement(View(localName));
+  };
+  sax.characters = [](void* h, const xmlChar* text, int len) {
+    static_cast<XmlHandler*>(h)->Characters(std::string_view(Chars(text), static_cast<std::size_t>(len)));
+  };
+  sax.cdataBlock = sax.characters;
+  sax.ignorableWhitespace = sax.characters;
+  sax.serror = IgnoreXmlError;
+  // No getEntity handler: entities other than the predefined ones are never expanded.
+  parser_ = xmlCreatePushParserCtxt(&sax, &handler, nullptr, 0, nullptr);
+  if (parser_ == nullptr) {
+    state_ = Step::kFailed;
+    return;
+  }
+  xmlCtxtUseOptions(parser_, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+}
+
+XmlPartParser::~XmlPartParser() {
+  if (parser_ != nullptr) xmlFreeParserCtxt(parser_);
+}
+
+XmlPartParser::Step XmlPartParser::Parse() {
+  if (state_ != Step::kMore) return state_;
+  char block[16384];
+  const int n = member_.Read(block, sizeof block);
+  if (n < 0) return state_ = Step::kFailed;
+  xmlParseChunk(parser_, n > 0 ? block : nullptr, n, n == 0 ? 1 : 0);
+  if (parser_->wellFormed == 0 || parser_->disableSAX != 0) return state_ = Step::kFailed;
+  if (n == 0) state_ = Step::kEnd;
+  return state_;
+}
+
+bool XmlPartParser::ParseAll() {
+  Step step;
+  while ((step = Parse()) == Step::kMore) {
+  }
+  return step == Step::kEnd;
+}
+
+QuietXmlErrors::QuietXmlErrors()
+    : generic_(xmlGenericError),
+      genericContext_(xmlGenericErrorContext),
+      structured_(xmlStructuredError),
+      structuredContext_(xmlStructuredErrorContext) {
+  xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+  xmlSetStructuredErrorFunc(nullptr, IgnoreXmlError);
+}
+
+QuietXmlErrors::~QuietXmlErrors() {
+  xmlSetGenericErrorFunc(genericContext_, generic_);
+  xmlSetStructuredErrorFunc(structuredContext_, structured_);
 }
 
 }  // namespace vexa::intake

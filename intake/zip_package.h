@@ -1,9 +1,9 @@
 // Zip packages (Office Open XML, OpenDocument) read member by member, and a streaming XML
-// reader over one member.
+// parser over one member.
 //
-// Nothing is decompressed ahead of need: an XmlStream pulls bytes from its member only as
-// its parser asks for them, so a document read up to a text limit is decompressed up to
-// about that point, whatever its members claim to hold. Each member read also has a byte
+// Nothing is decompressed ahead of need: an XmlPartParser takes one block from its member
+// per step, so a document read up to a text limit is decompressed up to about that point,
+// whatever its members claim to hold. Each member read also has a byte
 // budget, after which it reads as ended (a bound for members of markup without text).
 // XML is parsed without network access, DTD loading or entity substitution, and
 // without printing diagnostics.
@@ -19,7 +19,8 @@
 
 struct zip;
 struct zip_file;
-struct _xmlTextReader;
+struct _xmlParserCtxt;
+struct _xmlError;
 
 namespace vexa::intake {
 
@@ -70,32 +71,68 @@ class ZipMember {
   std::uint64_t budget_ = 0;
 };
 
-// One XML document read node by node from a zip member (which must outlive it).
-class XmlStream {
+// The attributes of an element as the XML parser reports them (valid during the call).
+class XmlAttributes {
  public:
-  explicit XmlStream(ZipMember& member);
-  XmlStream(const XmlStream&) = delete;
-  XmlStream& operator=(const XmlStream&) = delete;
-  ~XmlStream();
-
-  // Moves to the next node: 1, or 0 at the end of the document, or -1 when the XML is
-  // malformed or the member damaged (the nodes read before stay valid results).
-  int Read();
-  // The current node's type (libxml2's XML_READER_TYPE_* values).
-  int NodeType() const;
-  int Depth() const;
-  // Whether the current node is character data (text, CDATA or white space).
-  bool IsText() const;
-  bool IsEmptyElement() const;
-  // Local name and value of the current node, valid until the next Read.
-  std::string_view LocalName() const;
-  std::string_view Value() const;
-  // The value of the current element's attribute with this local name, or empty. With
-  // `qualified`, only an attribute in a namespace counts (r:id, not id).
-  std::string Attribute(std::string_view localName, bool qualified = false);
+  XmlAttributes(const unsigned char** attributes, int count) : attributes_(attributes), count_(count) {}
+  // The value of the attribute with this local name, or empty. With `qualified`, only an
+  // attribute in a namespace counts (r:id, not id).
+  std::string_view Get(std::string_view localName, bool qualified = false) const;
 
  private:
-  struct _xmlTextReader* reader_ = nullptr;
+  const unsigned char** attributes_;  // five pointers per attribute, as libxml2 gives them
+  int count_;
+};
+
+// Receives the events of one XML document, in document order.
+class XmlHandler {
+ public:
+  virtual ~XmlHandler() = default;
+  virtual void StartElement(std::string_view localName, const XmlAttributes& attributes) = 0;
+  virtual void EndElement(std::string_view localName) = 0;
+  // Character data (text, CDATA, white space), UTF-8; one text may come in several calls.
+  virtual void Characters(std::string_view utf8) = 0;
+};
+
+// One XML document parsed from a zip member, block by block, into a handler. Character
+// data reaches the handler as it is parsed, so a huge text node costs no memory, and the
+// events before a fault in the XML are delivered.
+class XmlPartParser {
+ public:
+  enum class Step { kMore, kEnd, kFailed };
+
+  // `member` and `handler` must outlive the parser.
+  XmlPartParser(ZipMember& member, XmlHandler& handler);
+  XmlPartParser(const XmlPartParser&) = delete;
+  XmlPartParser& operator=(const XmlPartParser&) = delete;
+  ~XmlPartParser();
+
+  // Decompresses and parses the next block. kEnd: the document is complete; kFailed: the
+  // XML is malformed or the member damaged here (no more events follow).
+  Step Parse();
+  // Parses to the end of the document; true when it was complete and well-formed.
+  bool ParseAll();
+
+ private:
+  ZipMember& member_;
+  struct _xmlParserCtxt* parser_ = nullptr;
+  Step state_ = Step::kMore;
+};
+
+// Keeps libxml2 from printing diagnostics on this thread while it lives (the parsers are
+// silenced one by one, but character conversion errors go to the thread's handlers).
+class QuietXmlErrors {
+ public:
+  QuietXmlErrors();
+  QuietXmlErrors(const QuietXmlErrors&) = delete;
+  QuietXmlErrors& operator=(const QuietXmlErrors&) = delete;
+  ~QuietXmlErrors();
+
+ private:
+  void (*generic_)(void*, const char*, ...);
+  void* genericContext_;
+  void (*structured_)(void*, struct _xmlError*);
+  void* structuredContext_;
 };
 
 }  // namespace vexa::intake
