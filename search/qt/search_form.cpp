@@ -72,20 +72,28 @@ TForm1::TForm1(Shell& shell, QWidget* parent) : QMainWindow(parent) {
   esize_ = ValueLabel(new QLabel, "esize");
   ecount_ = ValueLabel(new QLabel, "ecount");
 
+  // Three lines: the chooser with Config; the index path, which may take the whole
+  // width; the figures of the index.
   auto* area = new QGroupBox(tr("Search Area"));
   auto* grid = new QGridLayout(area);
-  grid->setContentsMargins(6, 2, 6, 2);
-  grid->setVerticalSpacing(2);
-  grid->addWidget(srca_, 0, 0, 1, 7);
-  grid->addWidget(config, 0, 7, Qt::AlignRight);
-  const std::pair<const char*, QLabel*> facts[] = {
-      {"Index", eind_}, {"Rebuilt", ereb_}, {"File size", esize_}, {"Documents", ecount_}};
-  int column = 0;
-  for (const auto& [caption, value] : facts) {
-    grid->addWidget(new QLabel(tr(caption)), 1, column++);
-    grid->addWidget(value, 1, column++);
+  grid->setContentsMargins(6, 0, 6, 2);
+  grid->setVerticalSpacing(1);
+  grid->addWidget(srca_, 0, 0, 1, 2);
+  grid->addWidget(config, 0, 2);
+  grid->addWidget(new QLabel(tr("Index")), 1, 0);
+  grid->addWidget(eind_, 1, 1, 1, 2);
+  grid->addWidget(new QLabel(tr("Rebuilt")), 2, 0);
+  auto* figures = new QHBoxLayout;
+  figures->setSpacing(grid->horizontalSpacing());
+  figures->addWidget(ereb_);
+  for (const auto& [caption, value] : {std::pair{"File size", esize_}, {"Documents", ecount_}}) {
+    figures->addSpacing(16);
+    figures->addWidget(new QLabel(tr(caption)));
+    figures->addWidget(value);
   }
-  grid->setColumnStretch(1, 1);  // the path takes what is left and elides the rest
+  figures->addStretch();
+  grid->addLayout(figures, 2, 1, 1, 2);
+  grid->setColumnStretch(1, 1);
 
   auto* top = new QWidget;
   top->setFixedHeight(kTopPanelHeight);

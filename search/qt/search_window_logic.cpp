@@ -120,19 +120,16 @@ void SearchWindowLogic::searchbClick() {
 
 void SearchWindowLogic::RenderPage(int page) {
   try {
-    results_valid_ = false;
-    const std::string html = RenderResultPage(*index_, view_.QueryText(), page);
-    results_valid_ = true;
-    view_.WritePage(html);
+    view_.WritePage(RenderResultPage(*index_, view_.QueryText(), page));
   } catch (const std::exception& error) {
+    // The page shown stays, but a part-read result list must not open its files.
+    index_->Results.clear();
     view_.ShowError(error.what());
   }
 }
 
 void SearchWindowLogic::DocumentClick(const ElementAttributes& attributes) {
-  const std::span<const Tsrc> results =
-      results_valid_ ? std::span<const Tsrc>(index_->Results) : std::span<const Tsrc>();
-  const ClickAction action = ClickRule(attributes, results);
+  const ClickAction action = ClickRule(attributes, index_->Results);
   switch (action.kind) {
     case ClickAction::Kind::kOpenFile:
       shell_.OpenDocument(action.target);

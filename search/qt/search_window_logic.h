@@ -116,7 +116,6 @@ class SearchWindowLogic {
   std::vector<std::string> history_;
   int chosen_ = -1;
   bool restored_ = false;
-  bool results_valid_ = false;  // the index holds the results of the page shown
 };
 
 }  // namespace vexa

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "config/codepage.h"
 #include "config/folders.h"
 #include "config/profiles.h"
 #include "index/tindex.h"

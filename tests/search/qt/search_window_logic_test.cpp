@@ -92,7 +92,7 @@ class FakeView : public SearchWindowView {
 
 // File links of a page as "ii/nf:name".
 std::vector<std::string> FileLinks(const std::string& page) {
-  static const std::regex link(R"(<a ii="(\d+)" nf="(\d+)" class="bb" href="\*">([^<]*)</a>)");
+  static const std::regex link(R"re(<a ii="(\d+)" nf="(\d+)" class="bb" href="\*">([^<]*)</a>)re");
   std::vector<std::string> out;
   for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it) {
     out.push_back((*it)[1].str() + "/" + (*it)[2].str() + ":" + (*it)[3].str());
@@ -102,7 +102,7 @@ std::vector<std::string> FileLinks(const std::string& page) {
 
 // The numbers of the page links of a page's first page list, the current one in [].
 std::string PageLinks(const std::string& page) {
-  static const std::regex link(R"(<a (class="pg")? ?page="(\d+)" href="[^"]*">)");
+  static const std::regex link(R"re(<a (class="pg")? ?page="(\d+)" href="[^"]*">)re");
   const std::string list = page.substr(0, page.find("</td>", page.find("<td nowrap>")));
   std::string out;
   for (std::sregex_iterator it(list.begin(), list.end(), link), end; it != end; ++it) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
@@ -26,11 +28,13 @@ QVariant RunScript(QWebEngineView& view, const QString& script) {
 }
 
 bool MouseClick(QWebEngineView& view, const QString& selector) {
+  // The selector goes in as a JSON string, so its own quotes need no care.
+  const QString quoted = QString::fromUtf8(QJsonDocument(QJsonArray{selector}).toJson(QJsonDocument::Compact));
   const QVariantList box =
-      RunScript(view, QStringLiteral("(function(){var e=document.querySelector('%1');"
+      RunScript(view, QStringLiteral("(function(){var e=document.querySelector(%1[0]);"
                                      "if(!e)return [];var r=e.getBoundingClientRect();"
                                      "return [r.left+r.width/2,r.top+r.height/2];})()")
-                          .arg(selector))
+                          .arg(quoted))
           .toList();
   if (box.size() != 2) return false;
   QWidget* target = view.focusProxy() ? view.focusProxy() : &view;
