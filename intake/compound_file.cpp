@@ -41,8 +41,8 @@ class CompoundFile {
     }
     // Further allocation table sectors are listed in a chain of DIFAT sectors.
     std::uint32_t difat = Le32(header, 0x44);
-    for (std::uint64_t steps = 0; difat < kLastRegularSector && steps < sectorCount_ &&
-                                  fatSectorIds_.size() < fatSectors;
+    for (std::uint64_t steps = 0;
+         difat < kLastRegularSector && steps < sectorCount_ && fatSectorIds_.size() < fatSectors;
          ++steps) {
       const std::string sector = ReadSector(difat);
       if (sector.empty()) break;

@@ -35,6 +35,13 @@ std::int32_t ChunkTextFilter::GetText(std::u32string& piece) {
   return last ? FILTER_S_LAST_TEXT : 0;
 }
 
+std::int32_t SingleChunkFilter::NextChunk(ChunkKind& kind) {
+  if (chunkGiven_) return FILTER_E_END_OF_CHUNKS;
+  chunkGiven_ = true;
+  kind = ChunkKind::kText;
+  return 0;
+}
+
 void ReadFilterText(DocumentFilter& filter, const CodePage& codePage, std::string& text,
                     std::size_t maxChars) {
   std::u32string piece;

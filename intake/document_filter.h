@@ -72,6 +72,16 @@ class ChunkTextFilter : public DocumentFilter {
   Produced state_ = Produced::kEnd;
 };
 
+// A ChunkTextFilter whose document is one text chunk (a file or a program's output read
+// front to back).
+class SingleChunkFilter : public ChunkTextFilter {
+ protected:
+  std::int32_t NextChunk(ChunkKind& kind) final;
+
+ private:
+  bool chunkGiven_ = false;
+};
+
 // Drives `filter` (already initialised): reads chunks and pieces in order while `text` is
 // shorter than maxChars, appending each piece converted to `codePage`. Control
 // characters other than tab, line feed and carriage return become spaces, so the text

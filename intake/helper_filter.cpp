@@ -64,8 +64,8 @@ class ChildProcess {
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -87,9 +87,11 @@ class ChildProcess {
   ssize_t Read(char* buffer, std::size_t size, Clock::time_point deadline) {
     while (out_) {
       pollfd fds[2] = {{out_.Get(), POLLIN, 0}, {err_ ? err_.Get() : -1, POLLIN, 0}};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       if (left.count() <= 0) return -1;
-      const int ready = ::poll(fds, 2, static_cast<int>(std::min<std::int64_t>(left.count(), 1000)));
+      const int ready =
+          ::poll(fds, 2, static_cast<int>(std::min<std::int64_t>(left.count(), 1000)));
       if (ready < 0 && errno != EINTR) return -1;
       if (fds[1].revents != 0) DrainErrors();
       if (fds[0].revents == 0) continue;
@@ -139,7 +141,8 @@ class ChildProcess {
         err_ = UniqueFd();
         return;
       }
-      errors_.append(buffer, std::min(static_cast<std::size_t>(n), kMaxErrorOutput - std::min(kMaxErrorOutput, errors_.size())));
+      errors_.append(buffer, std::min(static_cast<std::size_t>(n),
+                                      kMaxErrorOutput - std::min(kMaxErrorOutput, errors_.size())));
     }
   }
 
@@ -154,7 +157,7 @@ bool MentionsProtection(std::string text) {
   return text.find("encrypt") != std::string::npos || text.find("password") != std::string::npos;
 }
 
-class HelperFilter final : public ChunkTextFilter {
+class HelperFilter final : public SingleChunkFilter {
  public:
   HelperFilter(std::vector<std::string> argv, const CodePage& codePage,
                std::chrono::milliseconds timeLimit)
@@ -186,13 +189,6 @@ class HelperFilter final : public ChunkTextFilter {
   }
 
  private:
-  std::int32_t NextChunk(ChunkKind& kind) override {
-    if (chunkGiven_) return FILTER_E_END_OF_CHUNKS;
-    chunkGiven_ = true;
-    kind = ChunkKind::kText;
-    return 0;
-  }
-
   Produced Produce(std::u32string& out) override {
     if (!block_.empty()) {  // the output Init has read
       total_ += block_.size();
@@ -219,7 +215,6 @@ class HelperFilter final : public ChunkTextFilter {
   Clock::time_point deadline_;
   std::string block_;
   std::size_t total_ = 0;
-  bool chunkGiven_ = false;
 };
 
 }  // namespace

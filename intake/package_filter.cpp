@@ -5,6 +5,8 @@
 #include <array>
 #include <charconv>
 #include <span>
+#include <unordered_map>
+#include <utility>
 
 #include "intake/compound_file.h"
 #include "intake/filters.h"
@@ -30,32 +32,29 @@ constexpr std::array<XmlRule, 7> kWordRules = {{{"t", XmlRole::kText},
                                                 {"tab", XmlRole::kSeparator},
                                                 {"br", XmlRole::kSeparator},
                                                 {"cr", XmlRole::kSeparator},
-                                                {"Fallback", XmlRole::kSkip},  // twin of Choice
+                                                {"Fallback", XmlRole::kSkip},    // twin of Choice
                                                 {"moveFrom", XmlRole::kSkip}}};  // also in moveTo
 constexpr std::array<XmlRule, 4> kSlideRules = {{{"t", XmlRole::kText},
                                                  {"p", XmlRole::kParagraph},
                                                  {"br", XmlRole::kSeparator},
                                                  {"Fallback", XmlRole::kSkip}}};
-constexpr std::array<XmlRule, 9> kOdfContentRules = {{{"body", XmlRole::kScope},
-                                                      {"p", XmlRole::kParagraph},
-                                                      {"h", XmlRole::kParagraph},
-                                                      {"tab", XmlRole::kSeparator},
-                                                      {"s", XmlRole::kSeparator},
-                                                      {"line-break", XmlRole::kSeparator},
-                                                      {"tracked-changes", XmlRole::kSkip},
-                                                      {"creator", XmlRole::kSkip},
-                                                      {"date", XmlRole::kSkip}}};
-constexpr std::array<XmlRule, 11> kOdfStylesRules = {{{"header", XmlRole::kScope},
-                                                      {"footer", XmlRole::kScope},
-                                                      {"header-left", XmlRole::kScope},
-                                                      {"footer-left", XmlRole::kScope},
-                                                      {"header-first", XmlRole::kScope},
-                                                      {"footer-first", XmlRole::kScope},
-                                                      {"p", XmlRole::kParagraph},
-                                                      {"h", XmlRole::kParagraph},
-                                                      {"tab", XmlRole::kSeparator},
-                                                      {"s", XmlRole::kSeparator},
-                                                      {"line-break", XmlRole::kSeparator}}};
+// Both OpenDocument parts: the body holds the text of content.xml, the page headers and
+// footers that of styles.xml (neither part has the other's scope elements).
+constexpr std::array<XmlRule, 15> kOdfRules = {{{"body", XmlRole::kScope},
+                                                {"header", XmlRole::kScope},
+                                                {"footer", XmlRole::kScope},
+                                                {"header-left", XmlRole::kScope},
+                                                {"footer-left", XmlRole::kScope},
+                                                {"header-first", XmlRole::kScope},
+                                                {"footer-first", XmlRole::kScope},
+                                                {"p", XmlRole::kParagraph},
+                                                {"h", XmlRole::kParagraph},
+                                                {"tab", XmlRole::kSeparator},
+                                                {"s", XmlRole::kSeparator},
+                                                {"line-break", XmlRole::kSeparator},
+                                                {"tracked-changes", XmlRole::kSkip},
+                                                {"creator", XmlRole::kSkip},
+                                                {"date", XmlRole::kSkip}}};
 
 struct Relationship {
   std::string id;
@@ -109,7 +108,8 @@ class StartHandler : public XmlHandler {
 std::vector<Relationship> ReadRelationships(const ZipArchive& zip, const std::string& part) {
   class Handler final : public StartHandler {
    public:
-    Handler(const std::string& source, std::vector<Relationship>& rels) : source_(source), rels_(rels) {}
+    Handler(const std::string& source, std::vector<Relationship>& rels)
+        : source_(source), rels_(rels) {}
     void StartElement(std::string_view name, const XmlAttributes& a) override {
       if (name != "Relationship" || a.Get("TargetMode") == "External") return;
       const std::string_view type = a.Get("Type");
@@ -122,10 +122,10 @@ std::vector<Relationship> ReadRelationships(const ZipArchive& zip, const std::st
     std::vector<Relationship>& rels_;
   };
   const std::size_t slash = part.rfind('/');
-  const std::string name = part.empty() ? "_rels/.rels"
-                                        : FolderOf(part) + "_rels/" +
-                                              part.substr(slash == std::string::npos ? 0 : slash + 1) +
-                                              ".rels";
+  const std::string name =
+      part.empty() ? "_rels/.rels"
+                   : FolderOf(part) + "_rels/" +
+                         part.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
   std::vector<Relationship> rels;
   Handler handler(part, rels);
   ParseIndexPart(zip, name, handler);
@@ -138,41 +138,48 @@ std::vector<std::string> ListedTargets(const ZipArchive& zip, const std::string&
                                        std::string_view element, std::string_view type) {
   class Handler final : public StartHandler {
    public:
-    Handler(std::string_view element, std::string_view type, std::vector<Relationship> rels,
-            std::vector<std::string>& targets)
-        : element_(element), type_(type), rels_(std::move(rels)), targets_(targets) {}
+    Handler(std::string_view element, std::unordered_map<std::string, std::string> targets,
+            std::vector<std::string>& listed)
+        : element_(element), targets_(std::move(targets)), listed_(listed) {}
     void StartElement(std::string_view name, const XmlAttributes& a) override {
       if (name != element_) return;
-      const std::string_view id = a.Get("id", true);
-      for (const Relationship& r : rels_) {
-        if (r.id == id && r.type == type_) targets_.push_back(r.target);
-      }
+      const auto it = targets_.find(std::string(a.Get("id", true)));
+      if (it != targets_.end()) listed_.push_back(it->second);
     }
 
    private:
-    std::string_view element_, type_;
-    std::vector<Relationship> rels_;
-    std::vector<std::string>& targets_;
+    std::string_view element_;
+    std::unordered_map<std::string, std::string> targets_;  // relationship id -> part
+    std::vector<std::string>& listed_;
   };
-  std::vector<std::string> targets;
-  Handler handler(element, type, ReadRelationships(zip, listPart), targets);
+  std::unordered_map<std::string, std::string> targets;
+  for (Relationship& r : ReadRelationships(zip, listPart)) {
+    if (r.type == type) targets.emplace(std::move(r.id), std::move(r.target));
+  }
+  std::vector<std::string> listed;
+  Handler handler(element, std::move(targets), listed);
   ParseIndexPart(zip, listPart, handler);
-  return targets;
+  return listed;
 }
 
-// A spreadsheet's shared strings, as far as they fit the bounds above.
+// A spreadsheet's shared strings, read from their part only as far as the cells ask for
+// them (spreadsheets list them in order of first use), within the bounds above.
 class SharedStrings final : public XmlHandler {
  public:
-  void Load(const ZipArchive& zip, const std::string& part) {
-    ZipMember member;
-    if (zip.OpenMember(part, kTextPartBudget, member) != 0) return;
-    XmlPartParser parser(member, *this);
-    while (starts_.size() < kMaxSharedStrings && parser.Parse() == XmlPartParser::Step::kMore) {
+  // Starts on the table in `part` of `zip` (which must outlive this object).
+  void Open(const ZipArchive& zip, const std::string& part) {
+    if (zip.OpenMember(part, kTextPartBudget, member_) == 0) {
+      parser_ = std::make_unique<XmlPartParser>(member_, *this);
     }
   }
 
   // String `index`, empty when there is none.
-  std::u32string_view Get(std::size_t index) const {
+  std::u32string_view Get(std::size_t index) {
+    // String `index` is complete once the next one has begun or the table has ended.
+    while (parser_ != nullptr && starts_.size() <= index + 1 &&
+           starts_.size() < kMaxSharedStrings) {
+      if (parser_->Parse() != XmlPartParser::Step::kMore) parser_.reset();
+    }
     if (index >= starts_.size()) return {};
     const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : pool_.size();
     return std::u32string_view(pool_).substr(starts_[index], end - starts_[index]);
@@ -190,7 +197,8 @@ class SharedStrings final : public XmlHandler {
     --depth_;
   }
   void Characters(std::string_view utf8) override {
-    if (textDepth_ >= 0 && phoneticDepth_ < 0 && !starts_.empty() && pool_.size() < kMaxSharedChars) {
+    if (textDepth_ >= 0 && phoneticDepth_ < 0 && !starts_.empty() &&
+        pool_.size() < kMaxSharedChars) {
       AppendUtf8(utf8, pool_);
     }
   }
@@ -199,6 +207,8 @@ class SharedStrings final : public XmlHandler {
   std::u32string pool_;
   std::vector<std::size_t> starts_;
   int depth_ = 0, textDepth_ = -1, phoneticDepth_ = -1;
+  ZipMember member_;
+  std::unique_ptr<XmlPartParser> parser_;
 };
 
 // Cell values of one worksheet: a tab after each cell, a line break after each row.
@@ -206,7 +216,7 @@ class SharedStrings final : public XmlHandler {
 // error cells and formulas left out.
 class SheetHandler final : public XmlOutputHandler {
  public:
-  explicit SheetHandler(const SharedStrings& strings) : strings_(strings) {}
+  explicit SheetHandler(SharedStrings& strings) : strings_(strings) {}
 
   void StartElement(std::string_view name, const XmlAttributes& a) override {
     ++depth_;
@@ -246,10 +256,11 @@ class SheetHandler final : public XmlOutputHandler {
     }
     std::size_t index = 0;
     const auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), index);
-    if (ec == std::errc() && end == value_.data() + value_.size()) out_->append(strings_.Get(index));
+    if (ec == std::errc() && end == value_.data() + value_.size())
+      out_->append(strings_.Get(index));
   }
 
-  const SharedStrings& strings_;
+  SharedStrings& strings_;
   std::string cellType_, value_;
   int depth_ = 0, valueDepth_ = -1, inlineDepth_ = -1, phoneticDepth_ = -1;
 };
@@ -257,6 +268,7 @@ class SheetHandler final : public XmlOutputHandler {
 struct Part {
   std::string name;
   std::span<const XmlRule> rules;  // empty for a worksheet
+  bool notesFollow = false;        // a slide: its notes come next
 };
 
 class PackageFilter final : public ChunkTextFilter {
@@ -280,8 +292,8 @@ class PackageFilter final : public ChunkTextFilter {
     const std::string manifest = zip_.ReadMember("META-INF/manifest.xml", kIndexPartBudget);
     if (manifest.find("encryption-data") != std::string::npos) return FILTER_E_PASSWORD;
     if (!zip_.Has("content.xml")) return FILTER_E_UNKNOWNFORMAT;
-    parts_.push_back({"content.xml", kOdfContentRules});
-    parts_.push_back({"styles.xml", kOdfStylesRules});
+    parts_.push_back({"content.xml", kOdfRules});
+    parts_.push_back({"styles.xml", kOdfRules});
     return 0;
   }
 
@@ -310,7 +322,7 @@ class PackageFilter final : public ChunkTextFilter {
       }
       case PackageKind::kSpreadsheet:
         for (const Relationship& r : ReadRelationships(zip_, main)) {
-          if (r.type == "sharedStrings") strings_.Load(zip_, r.target);
+          if (r.type == "sharedStrings") strings_.Open(zip_, r.target);
         }
         for (std::string& sheet : ListedTargets(zip_, main, "sheet", "worksheet")) {
           parts_.push_back({std::move(sheet), {}});
@@ -318,11 +330,7 @@ class PackageFilter final : public ChunkTextFilter {
         break;
       default:
         for (std::string& slide : ListedTargets(zip_, main, "sldId", "slide")) {
-          const std::vector<Relationship> rels = ReadRelationships(zip_, slide);
-          parts_.push_back({std::move(slide), kSlideRules});
-          for (const Relationship& r : rels) {
-            if (r.type == "notesSlide") parts_.push_back({r.target, kSlideRules});
-          }
+          parts_.push_back({std::move(slide), kSlideRules, true});
         }
     }
     return 0;
@@ -332,8 +340,18 @@ class PackageFilter final : public ChunkTextFilter {
     parser_.reset();
     handler_.reset();
     member_ = ZipMember();
-    while (next_ < parts_.size()) {
-      const Part& part = parts_[next_++];
+    while (next_ < parts_.size() || !notes_.empty()) {
+      Part part;
+      if (!notes_.empty()) {
+        part = {std::exchange(notes_, {}), kSlideRules};
+      } else {
+        part = parts_[next_++];
+        if (part.notesFollow) {  // looked up only now: a large presentation starts at once
+          for (const Relationship& r : ReadRelationships(zip_, part.name)) {
+            if (r.type == "notesSlide" && notes_.empty()) notes_ = r.target;
+          }
+        }
+      }
       if (zip_.OpenMember(part.name, kTextPartBudget, member_) != 0) continue;
       if (part.rules.empty()) {
         handler_ = std::make_unique<SheetHandler>(strings_);
@@ -351,7 +369,8 @@ class PackageFilter final : public ChunkTextFilter {
     handler_->SetOutput(out);
     const std::size_t start = out.size();
     XmlPartParser::Step step = XmlPartParser::Step::kMore;
-    while (step == XmlPartParser::Step::kMore && out.size() - start < kStretch) step = parser_->Parse();
+    while (step == XmlPartParser::Step::kMore && out.size() - start < kStretch)
+      step = parser_->Parse();
     return step == XmlPartParser::Step::kMore  ? Produced::kMore
            : step == XmlPartParser::Step::kEnd ? Produced::kEnd
                                                : Produced::kFailed;
@@ -362,6 +381,7 @@ class PackageFilter final : public ChunkTextFilter {
   ZipArchive zip_;
   std::vector<Part> parts_;
   std::size_t next_ = 0;
+  std::string notes_;  // the notes part to read next, if any
   SharedStrings strings_;
   // The current part; declared in the order they depend on each other.
   ZipMember member_;

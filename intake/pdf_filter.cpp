@@ -68,7 +68,9 @@ class PdfFilter final : public ChunkTextFilter {
   Produced Produce(std::u32string& out) override {
     const std::unique_ptr<poppler::page> page(document_->create_page(next_ - 1));
     if (!page) return Produced::kFailed;
-    AppendPageText(page->text(), out);
+    // Content order rather than a picture of the page: columns stay apart and no runs of
+    // padding blanks are made.
+    AppendPageText(page->text(poppler::rectf(), poppler::page::raw_order_layout), out);
     return Produced::kEnd;
   }
 

@@ -20,9 +20,8 @@ int HexValue(unsigned char c) {
 
 // Destinations whose text is not document text (besides every \* destination).
 constexpr std::array<std::string_view, 14> kSkippedDestinations = {
-    "colortbl", "stylesheet", "info",     "pict",      "fldinst", "xe",        "tc",
-    "listtable", "listoverridetable", "revtbl", "objdata", "nonshppict", "themedata",
-    "datastore"};
+    "colortbl",  "stylesheet",        "info",   "pict",    "fldinst",    "xe",        "tc",
+    "listtable", "listoverridetable", "revtbl", "objdata", "nonshppict", "themedata", "datastore"};
 
 // Control words that stand for one character.
 struct Symbol {
@@ -48,27 +47,17 @@ constexpr std::array<Symbol, 18> kSymbols = {{{"par", U'\n'},
                                               {"ldblquote", U'\u201C'},
                                               {"rdblquote", U'\u201D'}}};
 
-// The Windows code page of an RTF \fcharset value; 0 where the document's code page holds.
+// Windows code pages of RTF \fcharset values; the others use the document's code page.
+constexpr std::pair<int, int> kCharsetCodePages[] = {
+    {77, 10000}, {128, 932},  {129, 949},  {134, 936},  {136, 950},  {161, 1253},
+    {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251},
+    {222, 874},  {238, 1250}, {254, 437},  {255, 850}};
+
 int CharsetCodePage(int charset) {
-  switch (charset) {
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return 0;
+  for (const auto& [set, codePage] : kCharsetCodePages) {
+    if (set == charset) return codePage;
   }
+  return 0;
 }
 
 }  // namespace

@@ -68,8 +68,8 @@ class RtfParser {
   const WindowsCharset& Charset(int codePage);
 
   Lex lex_ = Lex::kText;
-  std::string word_;            // letters of the control word being read
-  std::int64_t number_ = 0;     // its parameter
+  std::string word_;         // letters of the control word being read
+  std::int64_t number_ = 0;  // its parameter
   bool negative_ = false;
   bool hasNumber_ = false;
   int digits_ = 0;
@@ -77,9 +77,9 @@ class RtfParser {
   std::uint64_t binaryLeft_ = 0;
 
   std::vector<Group> groups_;
-  std::size_t overflow_ = 0;    // groups opened beyond kMaxDepth
+  std::size_t overflow_ = 0;  // groups opened beyond kMaxDepth
   bool started_ = false, ended_ = false;
-  int skipChars_ = 0;           // fallback characters of the last \uN still to skip
+  int skipChars_ = 0;  // fallback characters of the last \uN still to skip
   char32_t highSurrogate_ = 0;
 
   int documentCodePage_ = 1252;
@@ -87,7 +87,7 @@ class RtfParser {
   int fontBeingDefined_ = -1;
   std::map<int, Font> fonts_;
 
-  std::string run_;             // bytes waiting to be decoded in runCodePage_
+  std::string run_;  // bytes waiting to be decoded in runCodePage_
   int runCodePage_ = 0;
   std::vector<std::pair<int, WindowsCharset>> charsets_;
 };

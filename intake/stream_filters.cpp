@@ -21,7 +21,7 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-class FileStreamFilter : public ChunkTextFilter {
+class FileStreamFilter : public SingleChunkFilter {
  protected:
   explicit FileStreamFilter(UniqueFd fd) : fd_(std::move(fd)) {}
 
@@ -31,13 +31,6 @@ class FileStreamFilter : public ChunkTextFilter {
   virtual bool Consume(std::string_view block, bool last, std::u32string& out) = 0;
 
  private:
-  std::int32_t NextChunk(ChunkKind& kind) override {
-    if (chunkGiven_) return FILTER_E_END_OF_CHUNKS;
-    chunkGiven_ = true;
-    kind = ChunkKind::kText;
-    return 0;
-  }
-
   Produced Produce(std::u32string& out) override {
     block_.resize(kBlock);
     const ssize_t n = ReadSome(fd_.Get(), block_.data(), block_.size());
@@ -52,7 +45,6 @@ class FileStreamFilter : public ChunkTextFilter {
 
   UniqueFd fd_;
   std::string block_;
-  bool chunkGiven_ = false;
 };
 
 class PlainTextFilter final : public FileStreamFilter {
@@ -81,12 +73,15 @@ class PlainTextFilter final : public FileStreamFilter {
 // Elements that separate words (the others, like <b> or <span>, join their neighbours).
 // Sorted, for binary search.
 constexpr std::array<std::string_view, 57> kBlockElements = {
-    "address", "article", "aside", "blockquote", "body", "br", "button", "caption",
-    "center", "dd", "details", "dialog", "dir", "div", "dl", "dt", "fieldset", "figcaption",
-    "figure", "footer", "form", "frame", "h1", "h2", "h3", "h4", "h5", "h6", "head",
-    "header", "hr", "html", "iframe", "input", "legend", "li", "main", "menu", "nav",
-    "noscript", "ol", "option", "p", "pre", "section", "select", "summary", "table",
-    "tbody", "td", "textarea", "tfoot", "th", "thead", "title", "tr", "ul",};
+    "address",  "article",    "aside",    "blockquote", "body",    "br",     "button",  "caption",
+    "center",   "dd",         "details",  "dialog",     "dir",     "div",    "dl",      "dt",
+    "fieldset", "figcaption", "figure",   "footer",     "form",    "frame",  "h1",      "h2",
+    "h3",       "h4",         "h5",       "h6",         "head",    "header", "hr",      "html",
+    "iframe",   "input",      "legend",   "li",         "main",    "menu",   "nav",     "noscript",
+    "ol",       "option",     "p",        "pre",        "section", "select", "summary", "table",
+    "tbody",    "td",         "textarea", "tfoot",      "th",      "thead",  "title",   "tr",
+    "ul",
+};
 // Elements whose content is not text for the reader.
 constexpr std::array<std::string_view, 2> kHiddenElements = {"script", "style"};
 static_assert(std::is_sorted(kBlockElements.begin(), kBlockElements.end()) &&
@@ -139,13 +134,14 @@ class HtmlFilter final : public FileStreamFilter {
     std::string lower(firstBlock.substr(0, 4096));
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const bool declared = HasByteOrderMark(firstBlock) || lower.find("charset") != std::string::npos;
+    const bool declared =
+        HasByteOrderMark(firstBlock) || lower.find("charset") != std::string::npos;
     const bool utf8 = !declared && IsUtf8Prefix(firstBlock);
     parser_ = htmlCreatePushParserCtxt(&sax_, this, nullptr, 0, nullptr,
                                        utf8 ? XML_CHAR_ENCODING_UTF8 : XML_CHAR_ENCODING_NONE);
     if (parser_ == nullptr) return false;
-    htmlCtxtUseOptions(parser_, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                    HTML_PARSE_NONET);
+    htmlCtxtUseOptions(
+        parser_, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     if (!declared && !utf8) {
       const std::string name = "CP" + std::to_string(codePage_.Number());
       if (xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(name.c_str())) {
@@ -166,8 +162,9 @@ class HtmlFilter final : public FileStreamFilter {
 
   void Characters(const xmlChar* text, int len) {
     if (hidden_ == 0 && out_ != nullptr) {
-      AppendUtf8(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)),
-                 *out_);
+      AppendUtf8(
+          std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)),
+          *out_);
     }
   }
 

@@ -50,22 +50,34 @@ const unsigned char* Bytes(std::string_view s) {
   return reinterpret_cast<const unsigned char*>(s.data());
 }
 
-}  // namespace
-
-void AppendUtf8(std::string_view utf8, std::u32string& out) {
-  const unsigned char* p = Bytes(utf8);
+// Appends the code points of UTF-8 `bytes`, each byte of a malformed sequence as
+// fallback(byte). With `stopAtIncomplete`, an incomplete sequence at the end is left
+// undecoded. Returns how many bytes were decoded.
+template <class Fallback>
+std::size_t DecodeUtf8Run(std::string_view bytes, bool stopAtIncomplete, std::u32string& out,
+                          Fallback fallback) {
+  const unsigned char* p = Bytes(bytes);
   std::size_t i = 0;
-  while (i < utf8.size()) {
+  while (i < bytes.size()) {
     char32_t cp;
-    const int len = Utf8Sequence(p + i, utf8.size() - i, cp);
+    const int len = Utf8Sequence(p + i, bytes.size() - i, cp);
     if (len > 0) {
       out.push_back(cp);
       i += static_cast<std::size_t>(len);
+    } else if (len == 0 && stopAtIncomplete) {
+      break;
     } else {
-      out.push_back(kReplacementChar);
+      out.push_back(fallback(p[i]));
       ++i;
     }
   }
+  return i;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string_view utf8, std::u32string& out) {
+  DecodeUtf8Run(utf8, false, out, [](unsigned char) { return kReplacementChar; });
 }
 
 bool IsUtf8Prefix(std::string_view bytes) {
@@ -121,22 +133,10 @@ void TextDecoder::DecodeUtf8(std::string_view bytes, bool last, std::u32string& 
     carry_.clear();
     bytes = joined;
   }
-  const unsigned char* p = Bytes(bytes);
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    char32_t cp;
-    const int len = Utf8Sequence(p + i, bytes.size() - i, cp);
-    if (len > 0) {
-      out.push_back(cp);
-      i += static_cast<std::size_t>(len);
-    } else if (len == 0 && !last) {
-      carry_.assign(bytes.substr(i));
-      return;
-    } else {
-      out.push_back(codePage_.ToCodePoint(p[i]));  // a stray byte of another encoding
-      ++i;
-    }
-  }
+  const std::size_t decoded = DecodeUtf8Run(bytes, !last, out, [this](unsigned char b) {
+    return codePage_.ToCodePoint(b);  // a stray byte of another encoding
+  });
+  carry_.assign(bytes.substr(decoded));
 }
 
 void TextDecoder::DecodeUtf16(std::string_view bytes, bool last, std::u32string& out) {
@@ -151,9 +151,8 @@ void TextDecoder::DecodeUtf16(std::string_view bytes, bool last, std::u32string&
       return;
     }
     if (u >= 0xDC00 && u <= 0xDFFF) {
-      out.push_back(highSurrogate_ != 0
-                        ? 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (u - 0xDC00)
-                        : kReplacementChar);
+      out.push_back(highSurrogate_ != 0 ? 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (u - 0xDC00)
+                                        : kReplacementChar);
       highSurrogate_ = 0;
       return;
     }

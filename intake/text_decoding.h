@@ -51,8 +51,8 @@ class TextDecoder {
 
   const CodePage& codePage_;
   Encoding encoding_ = Encoding::kUndecided;
-  std::string carry_;            // the start of a sequence cut off by the end of a block
-  char32_t highSurrogate_ = 0;   // UTF-16: a high surrogate waiting for its partner
+  std::string carry_;           // the start of a sequence cut off by the end of a block
+  char32_t highSurrogate_ = 0;  // UTF-16: a high surrogate waiting for its partner
 };
 
 class WindowsCharset {

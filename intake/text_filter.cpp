@@ -20,57 +20,102 @@ using intake::PackageKind;
 using intake::UniqueFd;
 
 enum class Format {
-  kPlainText, kHtml, kRtf, kWordprocessing, kSpreadsheet, kPresentation, kOpenDocument, kPdf,
-  kLegacyWord, kLegacySpreadsheet, kLegacyPresentation
+  kPlainText,
+  kHtml,
+  kRtf,
+  kPackage,
+  kPdf,
+  kLegacyWord,
+  kLegacySpreadsheet,
+  kLegacyPresentation
 };
 
 struct Extension {
   std::string_view name;  // lower case, without the point
   Format format;
+  PackageKind package = PackageKind::kWordprocessing;  // for Format::kPackage
 };
 
 // Sorted by name, for binary search.
 constexpr auto kExtensions = std::to_array<Extension>({
-    {"asc", Format::kPlainText},         {"bat", Format::kPlainText},
-    {"c", Format::kPlainText},           {"cc", Format::kPlainText},
-    {"cfg", Format::kPlainText},         {"cmd", Format::kPlainText},
-    {"conf", Format::kPlainText},        {"cpp", Format::kPlainText},
-    {"cs", Format::kPlainText},          {"css", Format::kPlainText},
-    {"csv", Format::kPlainText},         {"cxx", Format::kPlainText},
-    {"doc", Format::kLegacyWord},        {"docm", Format::kWordprocessing},
-    {"docx", Format::kWordprocessing},   {"dot", Format::kLegacyWord},
-    {"dotm", Format::kWordprocessing},   {"dotx", Format::kWordprocessing},
-    {"h", Format::kPlainText},           {"hh", Format::kPlainText},
-    {"hpp", Format::kPlainText},         {"htm", Format::kHtml},
-    {"html", Format::kHtml},             {"ini", Format::kPlainText},
-    {"java", Format::kPlainText},        {"js", Format::kPlainText},
-    {"json", Format::kPlainText},        {"log", Format::kPlainText},
-    {"markdown", Format::kPlainText},    {"md", Format::kPlainText},
-    {"nfo", Format::kPlainText},         {"odg", Format::kOpenDocument},
-    {"odp", Format::kOpenDocument},      {"ods", Format::kOpenDocument},
-    {"odt", Format::kOpenDocument},      {"otg", Format::kOpenDocument},
-    {"otp", Format::kOpenDocument},      {"ots", Format::kOpenDocument},
-    {"ott", Format::kOpenDocument},      {"pdf", Format::kPdf},
-    {"pl", Format::kPlainText},          {"pot", Format::kLegacyPresentation},
-    {"potm", Format::kPresentation},     {"potx", Format::kPresentation},
-    {"pps", Format::kLegacyPresentation}, {"ppsm", Format::kPresentation},
-    {"ppsx", Format::kPresentation},     {"ppt", Format::kLegacyPresentation},
-    {"pptm", Format::kPresentation},     {"pptx", Format::kPresentation},
-    {"ps1", Format::kPlainText},         {"py", Format::kPlainText},
-    {"rb", Format::kPlainText},          {"rst", Format::kPlainText},
-    {"rtf", Format::kRtf},               {"sh", Format::kPlainText},
-    {"shtml", Format::kHtml},            {"sql", Format::kPlainText},
-    {"srt", Format::kPlainText},         {"tex", Format::kPlainText},
-    {"text", Format::kPlainText},        {"tsv", Format::kPlainText},
-    {"txt", Format::kPlainText},         {"xhtml", Format::kHtml},
-    {"xls", Format::kLegacySpreadsheet}, {"xlsm", Format::kSpreadsheet},
-    {"xlsx", Format::kSpreadsheet},      {"xlt", Format::kLegacySpreadsheet},
-    {"xltm", Format::kSpreadsheet},      {"xltx", Format::kSpreadsheet},
-    {"xml", Format::kPlainText},         {"yaml", Format::kPlainText},
+    {"asc", Format::kPlainText},
+    {"bat", Format::kPlainText},
+    {"c", Format::kPlainText},
+    {"cc", Format::kPlainText},
+    {"cfg", Format::kPlainText},
+    {"cmd", Format::kPlainText},
+    {"conf", Format::kPlainText},
+    {"cpp", Format::kPlainText},
+    {"cs", Format::kPlainText},
+    {"css", Format::kPlainText},
+    {"csv", Format::kPlainText},
+    {"cxx", Format::kPlainText},
+    {"doc", Format::kLegacyWord},
+    {"docm", Format::kPackage, PackageKind::kWordprocessing},
+    {"docx", Format::kPackage, PackageKind::kWordprocessing},
+    {"dot", Format::kLegacyWord},
+    {"dotm", Format::kPackage, PackageKind::kWordprocessing},
+    {"dotx", Format::kPackage, PackageKind::kWordprocessing},
+    {"h", Format::kPlainText},
+    {"hh", Format::kPlainText},
+    {"hpp", Format::kPlainText},
+    {"htm", Format::kHtml},
+    {"html", Format::kHtml},
+    {"ini", Format::kPlainText},
+    {"java", Format::kPlainText},
+    {"js", Format::kPlainText},
+    {"json", Format::kPlainText},
+    {"log", Format::kPlainText},
+    {"markdown", Format::kPlainText},
+    {"md", Format::kPlainText},
+    {"nfo", Format::kPlainText},
+    {"odg", Format::kPackage, PackageKind::kOpenDocument},
+    {"odp", Format::kPackage, PackageKind::kOpenDocument},
+    {"ods", Format::kPackage, PackageKind::kOpenDocument},
+    {"odt", Format::kPackage, PackageKind::kOpenDocument},
+    {"otg", Format::kPackage, PackageKind::kOpenDocument},
+    {"otp", Format::kPackage, PackageKind::kOpenDocument},
+    {"ots", Format::kPackage, PackageKind::kOpenDocument},
+    {"ott", Format::kPackage, PackageKind::kOpenDocument},
+    {"pdf", Format::kPdf},
+    {"pl", Format::kPlainText},
+    {"pot", Format::kLegacyPresentation},
+    {"potm", Format::kPackage, PackageKind::kPresentation},
+    {"potx", Format::kPackage, PackageKind::kPresentation},
+    {"pps", Format::kLegacyPresentation},
+    {"ppsm", Format::kPackage, PackageKind::kPresentation},
+    {"ppsx", Format::kPackage, PackageKind::kPresentation},
+    {"ppt", Format::kLegacyPresentation},
+    {"pptm", Format::kPackage, PackageKind::kPresentation},
+    {"pptx", Format::kPackage, PackageKind::kPresentation},
+    {"ps1", Format::kPlainText},
+    {"py", Format::kPlainText},
+    {"rb", Format::kPlainText},
+    {"rst", Format::kPlainText},
+    {"rtf", Format::kRtf},
+    {"sh", Format::kPlainText},
+    {"shtml", Format::kHtml},
+    {"sql", Format::kPlainText},
+    {"srt", Format::kPlainText},
+    {"tex", Format::kPlainText},
+    {"text", Format::kPlainText},
+    {"tsv", Format::kPlainText},
+    {"txt", Format::kPlainText},
+    {"xhtml", Format::kHtml},
+    {"xls", Format::kLegacySpreadsheet},
+    {"xlsm", Format::kPackage, PackageKind::kSpreadsheet},
+    {"xlsx", Format::kPackage, PackageKind::kSpreadsheet},
+    {"xlt", Format::kLegacySpreadsheet},
+    {"xltm", Format::kPackage, PackageKind::kSpreadsheet},
+    {"xltx", Format::kPackage, PackageKind::kSpreadsheet},
+    {"xml", Format::kPlainText},
+    {"yaml", Format::kPlainText},
     {"yml", Format::kPlainText},
 });
 static_assert(std::is_sorted(kExtensions.begin(), kExtensions.end(),
-                             [](const Extension& a, const Extension& b) { return a.name < b.name; }));
+                             [](const Extension& a, const Extension& b) {
+                               return a.name < b.name;
+                             }));
 
 // The format the file name's extension stands for, if any.
 const Extension* FindExtension(const std::string& path) {
@@ -78,10 +123,12 @@ const Extension* FindExtension(const std::string& path) {
   const std::size_t dot = path.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return nullptr;
   std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  const auto it = std::lower_bound(kExtensions.begin(), kExtensions.end(), ext,
-                                   [](const Extension& e, const std::string& n) { return e.name < n; });
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
+  const auto it =
+      std::lower_bound(kExtensions.begin(), kExtensions.end(), ext,
+                       [](const Extension& e, const std::string& n) { return e.name < n; });
   return it != kExtensions.end() && it->name == ext ? &*it : nullptr;
 }
 
@@ -102,7 +149,9 @@ std::vector<std::string> LegacyHelper(Format format, const std::string& path) {
 
 TFile_filter::TFile_filter(const CodePage& codePage, std::vector<UserFilter> userFilters,
                            std::chrono::milliseconds helperTimeLimit)
-    : codePage_(codePage), userFilters_(std::move(userFilters)), helperTimeLimit_(helperTimeLimit) {}
+    : codePage_(codePage),
+      userFilters_(std::move(userFilters)),
+      helperTimeLimit_(helperTimeLimit) {}
 
 std::int32_t TFile_filter::ExtractText(const std::string& fileName, std::string& text,
                                        std::size_t maxChars) const {
@@ -129,17 +178,8 @@ std::int32_t TFile_filter::ExtractText(const std::string& fileName, std::string&
         case Format::kRtf:
           filter = intake::MakeRtfFilter(std::move(fd));
           break;
-        case Format::kWordprocessing:
-          filter = intake::MakePackageFilter(std::move(fd), PackageKind::kWordprocessing);
-          break;
-        case Format::kSpreadsheet:
-          filter = intake::MakePackageFilter(std::move(fd), PackageKind::kSpreadsheet);
-          break;
-        case Format::kPresentation:
-          filter = intake::MakePackageFilter(std::move(fd), PackageKind::kPresentation);
-          break;
-        case Format::kOpenDocument:
-          filter = intake::MakePackageFilter(std::move(fd), PackageKind::kOpenDocument);
+        case Format::kPackage:
+          filter = intake::MakePackageFilter(std::move(fd), ext->package);
           break;
         case Format::kPdf:
           filter = intake::MakePdfFilter(std::move(fd), fileName);

@@ -30,7 +30,9 @@ const UserFilter* FindUserFilter(const std::vector<UserFilter>& filters, const s
     std::vector<std::string> masks = SplitFields(filter.mask, ';');
     for (std::string& mask : masks) {
       const std::size_t first = mask.find_first_not_of(" \t");
-      mask = first == std::string::npos ? "" : mask.substr(first, mask.find_last_not_of(" \t") + 1 - first);
+      mask = first == std::string::npos
+                 ? ""
+                 : mask.substr(first, mask.find_last_not_of(" \t") + 1 - first);
     }
     if (MatchesMaskList(folder, name, masks, true)) return &filter;
   }

@@ -40,8 +40,7 @@ std::int32_t ZipArchive::Open(UniqueFd& fd) {
   // zip_fdopen closes the descriptor itself once it has succeeded.
   zip_t* opened = zip_fdopen(fd.Get(), ZIP_RDONLY, &error);
   if (opened == nullptr) {
-    return error == ZIP_ER_OPEN || error == ZIP_ER_READ ? FILTER_E_ACCESS
-                                                        : FILTER_E_UNKNOWNFORMAT;
+    return error == ZIP_ER_OPEN || error == ZIP_ER_READ ? FILTER_E_ACCESS : FILTER_E_UNKNOWNFORMAT;
   }
   fd.Release();
   if (zip_ != nullptr) zip_discard(zip_);
@@ -63,8 +62,7 @@ std::int32_t ZipArchive::OpenMember(const std::string& name, std::uint64_t budge
   if (file == nullptr) {
     const int error = zip_error_code_zip(zip_get_error(zip_));
     zip_error_clear(zip_);
-    return error == ZIP_ER_NOPASSWD || error == ZIP_ER_WRONGPASSWD ||
-                   error == ZIP_ER_ENCRNOTSUPP
+    return error == ZIP_ER_NOPASSWD || error == ZIP_ER_WRONGPASSWD || error == ZIP_ER_ENCRNOTSUPP
                ? FILTER_E_PASSWORD
                : FILTER_E_UNKNOWNFORMAT;
   }
@@ -134,7 +132,8 @@ XmlPartParser::XmlPartParser(ZipMember& member, XmlHandler& handler) : member_(m
     static_cast<XmlHandler*>(h)->EndElement(View(localName));
   };
   sax.characters = [](void* h, const xmlChar* text, int len) {
-    static_cast<XmlHandler*>(h)->Characters(std::string_view(Chars(text), static_cast<std::size_t>(len)));
+    static_cast<XmlHandler*>(h)->Characters(
+        std::string_view(Chars(text), static_cast<std::size_t>(len)));
   };
   sax.cdataBlock = sax.characters;
   sax.ignorableWhitespace = sax.characters;

@@ -43,8 +43,7 @@ class ZipArchive {
   // Opens a member for reading with a budget of `budget` decompressed bytes. Returns 0,
   // FILTER_E_PASSWORD for an encrypted member, FILTER_E_UNKNOWNFORMAT when the member is
   // missing or cannot be read.
-  std::int32_t OpenMember(const std::string& name, std::uint64_t budget,
-                          ZipMember& member) const;
+  std::int32_t OpenMember(const std::string& name, std::uint64_t budget, ZipMember& member) const;
   // The whole member as text, at most `budget` bytes; empty when it cannot be read.
   std::string ReadMember(const std::string& name, std::uint64_t budget) const;
 
@@ -74,7 +73,8 @@ class ZipMember {
 // The attributes of an element as the XML parser reports them (valid during the call).
 class XmlAttributes {
  public:
-  XmlAttributes(const unsigned char** attributes, int count) : attributes_(attributes), count_(count) {}
+  XmlAttributes(const unsigned char** attributes, int count)
+      : attributes_(attributes), count_(count) {}
   // The value of the attribute with this local name, or empty. With `qualified`, only an
   // attribute in a namespace counts (r:id, not id).
   std::string_view Get(std::string_view localName, bool qualified = false) const;

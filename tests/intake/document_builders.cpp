@@ -9,8 +9,10 @@
 namespace vexa::test {
 namespace {
 
-constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-constexpr const char* kRelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* kXmlDeclaration =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+constexpr const char* kRelNs =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr const char* kWordNs = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 constexpr const char* kSheetNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr const char* kSlideNs = "http://schemas.openxmlformats.org/presentationml/2006/main";
@@ -21,8 +23,9 @@ struct Rel {
 };
 
 std::string Relationships(const std::vector<Rel>& rels) {
-  std::string xml = std::string(kXmlDeclaration) +
-                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+  std::string xml =
+      std::string(kXmlDeclaration) +
+      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
   for (const Rel& r : rels) {
     xml += "<Relationship Id=\"" + r.id + "\" Type=\"" + kRelNs + "/" + r.type + "\" Target=\"" +
            r.target + "\"/>";
@@ -100,13 +103,15 @@ std::string WordStoryPart(const std::string& root, const std::string& text) {
 
 std::string WordDocument(const std::string& bodyXml, const std::vector<RelatedPart>& parts) {
   std::vector<Rel> rels;
-  ZipMembers members = {{"[Content_Types].xml", ContentTypes()},
-                        {"_rels/.rels", PackageRels("word/document.xml")},
-                        {"word/document.xml",
-                         std::string(kXmlDeclaration) + "<w:document xmlns:w=\"" + kWordNs +
-                             "\" xmlns:r=\"" + kRelNs +
-                             "\" xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
-                             "<w:body>" + bodyXml + "</w:body></w:document>"}};
+  ZipMembers members = {
+      {"[Content_Types].xml", ContentTypes()},
+      {"_rels/.rels", PackageRels("word/document.xml")},
+      {"word/document.xml",
+       std::string(kXmlDeclaration) + "<w:document xmlns:w=\"" + kWordNs + "\" xmlns:r=\"" +
+           kRelNs +
+           "\" xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+           "<w:body>" +
+           bodyXml + "</w:body></w:document>"}};
   for (const RelatedPart& p : parts) {
     rels.push_back({"rId" + std::to_string(rels.size() + 1), p.type, p.name});
     members.emplace_back("word/" + p.name, p.xml);
@@ -124,8 +129,8 @@ std::string Workbook(const std::vector<std::pair<std::string, std::string>>& she
                         {"_rels/.rels", PackageRels("xl/workbook.xml")}};
   for (std::size_t i = 0; i < sheets.size(); ++i) {
     const std::string id = "rId" + std::to_string(i + 1);
-    workbook += "<sheet name=\"S" + std::to_string(i + 1) + "\" sheetId=\"" + std::to_string(i + 1) +
-                "\" r:id=\"" + id + "\"/>";
+    workbook += "<sheet name=\"S" + std::to_string(i + 1) + "\" sheetId=\"" +
+                std::to_string(i + 1) + "\" r:id=\"" + id + "\"/>";
     rels.push_back({id, "worksheet", "worksheets/" + sheets[i].first});
     members.emplace_back("xl/worksheets/" + sheets[i].first,
                          std::string(kXmlDeclaration) + "<worksheet xmlns=\"" + kSheetNs +
@@ -141,12 +146,12 @@ std::string Workbook(const std::vector<std::pair<std::string, std::string>>& she
 
 std::string Presentation(const std::vector<std::pair<std::string, std::string>>& slides) {
   auto shapeText = [](const std::string& root, const std::string& text) {
-    return std::string(kXmlDeclaration) + "<p:" + root + " xmlns:p=\"" + kSlideNs + "\" xmlns:a=\"" +
-           kDrawingNs + "\"><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" + text +
-           "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:" + root + ">";
+    return std::string(kXmlDeclaration) + "<p:" + root + " xmlns:p=\"" + kSlideNs +
+           "\" xmlns:a=\"" + kDrawingNs + "\"><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" +
+           text + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:" + root + ">";
   };
-  std::string presentation = std::string(kXmlDeclaration) + "<p:presentation xmlns:p=\"" + kSlideNs +
-                             "\" xmlns:r=\"" + kRelNs + "\"><p:sldIdLst>";
+  std::string presentation = std::string(kXmlDeclaration) + "<p:presentation xmlns:p=\"" +
+                             kSlideNs + "\" xmlns:r=\"" + kRelNs + "\"><p:sldIdLst>";
   std::vector<Rel> rels;
   ZipMembers members = {{"[Content_Types].xml", ContentTypes()},
                         {"_rels/.rels", PackageRels("ppt/presentation.xml")}};
@@ -182,7 +187,8 @@ std::string OpenDocument(const std::string& bodyXml, const std::string& masterXm
       "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
       "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\">";
   if (encrypted) {
-    manifest += "<manifest:encryption-data manifest:checksum-type=\"SHA1/1K\" manifest:checksum=\"AAAA\"/>";
+    manifest +=
+        "<manifest:encryption-data manifest:checksum-type=\"SHA1/1K\" manifest:checksum=\"AAAA\"/>";
   }
   manifest += "</manifest:file-entry></manifest:manifest>";
   return ZipBytes({{"mimetype", "application/vnd.oasis.opendocument.text"},
@@ -211,13 +217,16 @@ std::string PdfDocument(const std::vector<std::string>& pageTexts, bool encrypte
       content += " (" + PdfEscape(text.substr(at, 80)) + ") Tj T*";
     }
     content += " ET";
-    objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >> /Contents " +
-                      std::to_string(page + 1) + " 0 R >>");
+    objects.push_back(
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> "
+        ">> /Contents " +
+        std::to_string(page + 1) + " 0 R >>");
     objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
                       "\nendstream");
   }
   objects[0] = "<< /Type /Catalog /Pages 2 0 R >>";
-  objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageTexts.size()) + " >>";
+  objects[1] =
+      "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageTexts.size()) + " >>";
   objects[2] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
   const std::string hash32(64, 'A');  // 32 bytes that match no password
   objects[3] = "<< /Filter /Standard /V 1 /R 2 /O <" + hash32 + "> /U <" + hash32 + "> /P -4 >>";
@@ -236,7 +245,10 @@ std::string PdfDocument(const std::vector<std::string>& pageTexts, bool encrypte
     pdf += line;
   }
   pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R";
-  if (encrypted) pdf += " /Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]";
+  if (encrypted)
+    pdf +=
+        " /Encrypt 4 0 R /ID "
+        "[<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]";
   pdf += " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return pdf;
 }
@@ -246,17 +258,17 @@ std::string CompoundFile(const std::vector<std::string>& streamNames) {
   if (streamNames.size() > 3) throw std::runtime_error("one directory sector holds 4 entries");
   std::string bytes(512 * 3, '\0');
   bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-  Put16(bytes, 0x18, 0x3E);      // minor version
-  Put16(bytes, 0x1A, 3);         // major version
-  Put16(bytes, 0x1C, 0xFFFE);    // byte order
-  Put16(bytes, 0x1E, 9);         // 512-byte sectors
-  Put16(bytes, 0x20, 6);         // 64-byte mini sectors
-  Put32(bytes, 0x2C, 1);         // allocation table sectors
-  Put32(bytes, 0x30, 1);         // first directory sector
-  Put32(bytes, 0x38, 4096);      // mini stream cutoff
+  Put16(bytes, 0x18, 0x3E);    // minor version
+  Put16(bytes, 0x1A, 3);       // major version
+  Put16(bytes, 0x1C, 0xFFFE);  // byte order
+  Put16(bytes, 0x1E, 9);       // 512-byte sectors
+  Put16(bytes, 0x20, 6);       // 64-byte mini sectors
+  Put32(bytes, 0x2C, 1);       // allocation table sectors
+  Put32(bytes, 0x30, 1);       // first directory sector
+  Put32(bytes, 0x38, 4096);    // mini stream cutoff
   Put32(bytes, 0x3C, 0xFFFFFFFE);
   Put32(bytes, 0x44, 0xFFFFFFFE);
-  Put32(bytes, 0x4C, 0);         // the allocation table is sector 0
+  Put32(bytes, 0x4C, 0);  // the allocation table is sector 0
   for (std::size_t i = 1; i < 109; ++i) Put32(bytes, 0x4C + 4 * i, 0xFFFFFFFF);
   const std::size_t fat = 512, dir = 1024;
   for (std::size_t i = 0; i < 128; ++i) Put32(bytes, fat + 4 * i, 0xFFFFFFFF);
@@ -266,13 +278,16 @@ std::string CompoundFile(const std::vector<std::string>& streamNames) {
   names.insert(names.end(), streamNames.begin(), streamNames.end());
   for (std::size_t e = 0; e < names.size(); ++e) {
     const std::size_t at = dir + 128 * e;
-    for (std::size_t k = 0; k < names[e].size(); ++k) Put16(bytes, at + 2 * k, static_cast<unsigned char>(names[e][k]));
+    for (std::size_t k = 0; k < names[e].size(); ++k)
+      Put16(bytes, at + 2 * k, static_cast<unsigned char>(names[e][k]));
     Put16(bytes, at + 0x40, static_cast<std::uint16_t>((names[e].size() + 1) * 2));
     bytes[at + 0x42] = e == 0 ? 5 : 2;  // root storage, or stream
     Put32(bytes, at + 0x44, 0xFFFFFFFF);
     Put32(bytes, at + 0x48, 0xFFFFFFFF);
     Put32(bytes, at + 0x4C, e == 0 && names.size() > 1 ? 1 : 0xFFFFFFFF);
-    if (e > 0) Put32(bytes, at + 0x48, e + 1 < names.size() ? static_cast<std::uint32_t>(e + 1) : 0xFFFFFFFF);
+    if (e > 0)
+      Put32(bytes, at + 0x48,
+            e + 1 < names.size() ? static_cast<std::uint32_t>(e + 1) : 0xFFFFFFFF);
     Put32(bytes, at + 0x74, 0xFFFFFFFE);  // no data
   }
   return bytes;

@@ -16,7 +16,7 @@ namespace vexa::test {
 
 struct Extraction {
   std::int32_t code = 0;
-  std::string text;  // UTF-8
+  std::string text;       // UTF-8
   std::size_t chars = 0;  // length of the code page text
 };
 

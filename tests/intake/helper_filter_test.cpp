@@ -32,7 +32,8 @@ TEST_F(HelperFilterTest, AProgramsOutputIsTheTextAndItsFailuresAreClassified) {
       {"'unclosed quote %f", FILTER_E_UNKNOWNFORMAT, ""},
   };
   for (const Case& c : cases) {
-    const Extraction r = Extract("doc.foo", "text of the file", 1 << 20, {{"*.foo", c.command}}, 500ms);
+    const Extraction r =
+        Extract("doc.foo", "text of the file", 1 << 20, {{"*.foo", c.command}}, 500ms);
     EXPECT_EQ(r.code, c.code) << c.command << ": " << FilterErrorText(r.code);
     EXPECT_EQ(MissingInOrder(r.text, {c.present}), "") << c.command << " gave: " << r.text;
   }
@@ -85,8 +86,10 @@ TEST(CommandArguments, SplitsLikeAShellWordSplitterWithThePathPlaceholder) {
       {"prog 'unclosed", {}},
       {"   ", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(intake::CommandArguments(c.command, path), c.args) << c.command;
-  EXPECT_EQ(intake::CommandArguments("prog %f", "-rf"), (std::vector<std::string>{"prog", "./-rf"}));
+  for (const Case& c : cases)
+    EXPECT_EQ(intake::CommandArguments(c.command, path), c.args) << c.command;
+  EXPECT_EQ(intake::CommandArguments("prog %f", "-rf"),
+            (std::vector<std::string>{"prog", "./-rf"}));
 }
 
 TEST(ReadUserFilters, ReadsTheFiltersListAndLeavesOutIncompleteRecords) {

@@ -1,10 +1,11 @@
 // The byte-level readers behind the filters: RTF parsing and text decoding, each fed
 // whole and in small blocks, which must give the same text.
+#include "intake/text_decoding.h"
+
 #include <gtest/gtest.h>
 
 #include "config/codepage.h"
 #include "intake/rtf_parser.h"
-#include "intake/text_decoding.h"
 
 namespace vexa::test {
 namespace {
@@ -96,15 +97,26 @@ TEST(TextDecoder, ChoosesTheEncodingFromTheFirstBlockAndCarriesSequencesAcrossCa
     std::string text;
   };
   const std::vector<Case> cases = {
-      {"Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80", 2, "Grüße 😀"},
-      {"\xEF\xBB\xBF" "BOM \xE2\x82\xAC", 3, "BOM €"},
-      {Bytes("\xFF\xFE" "A\0\x3D\xD8\x00\xDE" "B\0"), 3, "A😀B"},
+      {"Gr\xC3\xBC\xC3\x9F"
+       "e \xF0\x9F\x98\x80",
+       2, "Grüße 😀"},
+      {"\xEF\xBB\xBF"
+       "BOM \xE2\x82\xAC",
+       3, "BOM €"},
+      {Bytes("\xFF\xFE"
+             "A\0\x3D\xD8\x00\xDE"
+             "B\0"),
+       3, "A😀B"},
       {Bytes("\xFE\xFF\0A\xD8\x3D\xDE\x00"), 2, "A😀"},
-      {Bytes("\xFF\xFE\x00\xD8" "A\0"), 6, "\uFFFDA"},            // a lone surrogate
-      {"\xFF\xFE" "A", 3, "\uFFFD"},                           // an odd byte at the end
-      {"caf\xE9 \x80", 6, "café €"},                           // not UTF-8: the code page
+      {Bytes("\xFF\xFE\x00\xD8"
+             "A\0"),
+       6, "\uFFFDA"},  // a lone surrogate
+      {"\xFF\xFE"
+       "A",
+       3, "\uFFFD"},                                               // an odd byte at the end
+      {"caf\xE9 \x80", 6, "café €"},                               // not UTF-8: the code page
       {"utf8 first\xC3\xA9 then \xE9", 13, "utf8 firsté then é"},  // a stray byte later
-      {"cut \xE2\x82", 4, "cut â\u201A"},                      // incomplete at the end
+      {"cut \xE2\x82", 4, "cut â\u201A"},                          // incomplete at the end
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Decode(c.bytes, c.first), c.text) << c.bytes;

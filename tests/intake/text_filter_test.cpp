@@ -107,7 +107,9 @@ TEST(ExtractionModel, ChunksJoinWithoutSeparatorsSkippingValuesAndFailedPieces) 
        {{ChunkKind::kText, {U"kept ", U"!", U"lost"}}, {ChunkKind::kText, {U"next"}}},
        "kept next"},
       {"a failing chunk step ends the document",
-       {{ChunkKind::kText, {U"before"}}, {ChunkKind::kValue, {U"!"}}, {ChunkKind::kText, {U"after"}}},
+       {{ChunkKind::kText, {U"before"}},
+        {ChunkKind::kValue, {U"!"}},
+        {ChunkKind::kText, {U"after"}}},
        "before"},
       {"characters the code page lacks become spaces, controls too",
        {{ChunkKind::kText, {std::u32string(U"\u20AC\u0416x\u0001\0y\tz", 8)}}},
@@ -151,9 +153,9 @@ TEST_F(FormatsTest, ReadsTheTextOfEachFormatInDocumentOrder) {
           "<w:p><w:r><w:t>Tab</w:t><w:tab/><w:t>bed</w:t></w:r></w:p>"
           "<w:p><w:del><w:r><w:delText>Removed</w:delText></w:r></w:del>"
           "<w:r><w:instrText>PAGEREF</w:instrText></w:r></w:p>"
-          "<mc:AlternateContent><mc:Choice Requires=\"wps\">" + WordParagraph("Boxed") +
-          "</mc:Choice><mc:Fallback>" + WordParagraph("Twin") + "</mc:Fallback></mc:AlternateContent>" +
-          WordParagraph("Gr&#252;&#223;e &amp; Omega"),
+          "<mc:AlternateContent><mc:Choice Requires=\"wps\">" +
+          WordParagraph("Boxed") + "</mc:Choice><mc:Fallback>" + WordParagraph("Twin") +
+          "</mc:Fallback></mc:AlternateContent>" + WordParagraph("Gr&#252;&#223;e &amp; Omega"),
       {{"comments", "comments.xml", WordStoryPart("comments", "Remark")},
        {"footer", "footer1.xml", WordStoryPart("ftr", "Footline")},
        {"header", "header1.xml", WordStoryPart("hdr", "Headline")},
@@ -189,41 +191,81 @@ TEST_F(FormatsTest, ReadsTheTextOfEachFormatInDocumentOrder) {
       R"({\field{\*\fldinst HYPERLINK "hiddenlink"}{\fldrslt Shown}}\bin5 {}\}x After})";
 
   const std::vector<Case> cases = {
-      {"utf8.txt", "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln\n", {"Grüße aus Köln"}, {}},
+      {"utf8.txt",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e aus K\xC3\xB6ln\n",
+       {"Grüße aus Köln"},
+       {}},
       {"utf16le.txt", "\xFF\xFE" + Utf16(u"Gr\u00FC\u00DFe \u20ACuro", false), {"Grüße €uro"}, {}},
       {"UTF16BE.TXT", "\xFE\xFF" + Utf16(u"Gr\u00FC\u00DFe", true), {"Grüße"}, {}},
       {"latin.csv", "caf\xE9;cr\xE8me\n", {"café", "crème"}, {}},
-      {"binary.txt", std::string("abc\0\x01\x02" "def", 9), {}, {}, FILTER_E_UNKNOWNFORMAT},
+      {"binary.txt",
+       std::string("abc\0\x01\x02"
+                   "def",
+                   9),
+       {},
+       {},
+       FILTER_E_UNKNOWNFORMAT},
       {"page.html",
        "<html><head><title>Title Words</title><style>p{color:red} hiddenstyle</style>"
        "<script>var hiddenscript=1;</script></head><body><p>caf&eacute; &amp; cr&#232;me</p>"
        "<p>one</p><p>two</p><div>W<b>or</b>d</div><!-- hiddencomment --></body></html>",
        {"Title Words", "café & crème", "one", "two", "Word"},
        {"hiddenstyle", "hiddenscript", "hiddencomment", "onetwo"}},
-      {"declared.htm", "<meta charset=\"windows-1252\"><p>na\xEFve \x80uro</p>", {"naïve €uro"}, {}},
-      {"undeclared.html", "<p>Gr\xC3\xBC\xC3\x9F" "e ohne Angabe</p>", {"Grüße ohne Angabe"}, {}},
-      {"codepage.shtml", "<p>Gr\xFC\xDF" "e</p>", {"Grüße"}, {}},
-      {"doc.rtf", rtf,
+      {"declared.htm",
+       "<meta charset=\"windows-1252\"><p>na\xEFve \x80uro</p>",
+       {"naïve €uro"},
+       {}},
+      {"undeclared.html",
+       "<p>Gr\xC3\xBC\xC3\x9F"
+       "e ohne Angabe</p>",
+       {"Grüße ohne Angabe"},
+       {}},
+      {"codepage.shtml",
+       "<p>Gr\xFC\xDF"
+       "e</p>",
+       {"Grüße"},
+       {}},
+      {"doc.rtf",
+       rtf,
        {"Café crème", "Second", "Third", "Fourth", "€uro", "ée", "Shown", "After"},
        {"Hidden", "hidden", "XX", "crèmeSecond"}},
       {"not.rtf", "plain words", {}, {}, FILTER_E_UNKNOWNFORMAT},
       {"saved.doc", "{\\rtf1 Rich in doc}", {"Rich in doc"}, {}},
-      {"report.docx", docx,
+      {"report.docx",
+       docx,
        {"Alpha", "Tab bed", "Boxed", "Grüße & Omega", "Headline", "Footline", "Footnote", "Remark"},
        {"Removed", "PAGEREF", "Twin", "Tabbed"}},
       {"book.XLSX", xlsx, {"One\t42.5\tInline\t7", "Zero"}, {"SUM", "DIV"}},
-      {"slides.pptx", Presentation({{"First slide", "First notes"}, {"Second slide", ""}}),
-       {"First slide", "First notes", "Second slide"}, {}},
-      {"letter.odt", odt, {"Heading", "Body text more end", "Note", "Top", "Bottom"},
+      {"slides.pptx",
+       Presentation({{"First slide", "First notes"}, {"Second slide", ""}}),
+       {"First slide", "First notes", "Second slide"},
+       {}},
+      {"letter.odt",
+       odt,
+       {"Heading", "Body text more end", "Note", "Top", "Bottom"},
        {"Deleted", "Author", "StyleOnly"}},
       {"sheet.ods", ods, {"Cell1", "Cell2"}, {"Cell1Cell2"}},
-      {"pages.pdf", PdfDocument({"First page words", "Second page words"}),
-       {"First page words", "Second page words"}, {}},
+      {"pages.pdf",
+       PdfDocument({"First page words", "Second page words"}),
+       {"First page words", "Second page words"},
+       {}},
       // Protected documents.
       {"locked.pdf", PdfDocument({"Secret"}, true), {}, {}, FILTER_E_PASSWORD},
-      {"locked.docx", CompoundFile({"EncryptionInfo", "EncryptedPackage"}), {}, {}, FILTER_E_PASSWORD},
-      {"locked.xlsx", CompoundFile({"EncryptionInfo", "EncryptedPackage"}), {}, {}, FILTER_E_PASSWORD},
-      {"locked.odt", OpenDocument("<office:text><text:p>x</text:p></office:text>", "", true), {}, {},
+      {"locked.docx",
+       CompoundFile({"EncryptionInfo", "EncryptedPackage"}),
+       {},
+       {},
+       FILTER_E_PASSWORD},
+      {"locked.xlsx",
+       CompoundFile({"EncryptionInfo", "EncryptedPackage"}),
+       {},
+       {},
+       FILTER_E_PASSWORD},
+      {"locked.odt",
+       OpenDocument("<office:text><text:p>x</text:p></office:text>", "", true),
+       {},
+       {},
        FILTER_E_PASSWORD},
       // Files that are not what their extension claims, and types nothing reads.
       {"legacy.docx", CompoundFile({"WordDocument"}), {}, {}, FILTER_E_UNKNOWNFORMAT},
@@ -251,8 +293,9 @@ TEST_F(FormatsTest, DamagedAndHostileFilesGiveACodeOrTheTextBeforeTheDamage) {
     std::vector<std::string> present;
   };
   const std::string docx = WordDocument(WordParagraph("Whole"));
-  const std::string brokenBody = WordDocument(WordParagraph("Kept") + "<w:p><w:r><w:t>Cut",
-                                              {{"header", "header1.xml", WordStoryPart("hdr", "Later")}});
+  const std::string brokenBody =
+      WordDocument(WordParagraph("Kept") + "<w:p><w:r><w:t>Cut",
+                   {{"header", "header1.xml", WordStoryPart("hdr", "Later")}});
   const std::string deepRtf = "{\\rtf1 Before " + std::string(1000000, '{') + "inner" +
                               std::string(1000000, '}') + " After}";
   const std::vector<Case> cases = {
@@ -286,7 +329,8 @@ TEST_F(FormatsTest, FilesThatCannotBeReadAreAccessDenied) {
   std::filesystem::create_directories(folder);
   const std::filesystem::path fifo = home_ / "pipe.txt";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening must not wait for a writer
-  for (const std::filesystem::path& p : {folder, fifo, home_ / "missing.txt", home_ / "missing.docx"}) {
+  for (const std::filesystem::path& p :
+       {folder, fifo, home_ / "missing.txt", home_ / "missing.docx"}) {
     EXPECT_EQ(ExtractPath(p.string()).code, FILTER_E_ACCESS) << p;
   }
   if (::geteuid() != 0) {  // root reads everything
