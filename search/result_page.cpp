@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstdio>
 
+#include "config/folders.h"
 #include "index/search_ranking.h"
 #include "index/search_text.h"
+#include "index/tindex.h"
 
 namespace vexa {
 
@@ -62,6 +64,21 @@ std::string BuildResultPage(const ResultPageFacts& facts, std::span<const Tsrc> 
   }
   page += "</table><p>" + pages;
   return page + "</body></html>";
+}
+
+std::string RenderResultPage(TIndex& index, const std::string& query, int page) {
+  const auto start = std::chrono::steady_clock::now();
+  index.Search(query, page);
+  ResultPageFacts facts;
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  facts.seconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 1000.0;
+  facts.program_folder = ProgramFolder();
+  facts.page = page;
+  facts.record_count = index.RecordCount;
+  facts.page_len = index.PageLen;
+  facts.index_empty = index.RecordCount == 0 && index.IsEmpty();
+  facts.debug = Config().ReadInteger("Debug", 0);
+  return BuildResultPage(facts, index.Results, index.Words);
 }
 
 }  // namespace vexa

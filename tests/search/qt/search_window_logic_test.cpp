@@ -180,9 +180,12 @@ TEST_F(SearchWindowTest, PagesOfPagelenResultsAndClicksOnThem) {
   EXPECT_EQ(first[4].substr(0, 4), "4/0:");
   EXPECT_EQ(Joined(view_.history), "Apple");
 
+  EXPECT_EQ(view_.pages[0].find("class=\"red\""), std::string::npos);
+  Config().WriteInteger("Debug", 1);  // read afresh for every page
   logic->DocumentClick({{"page", "3"}});
   ASSERT_EQ(view_.pages.size(), 2u);
   EXPECT_EQ(PageLinks(view_.pages[1]), "1 2 [3]");
+  EXPECT_NE(view_.pages[1].find("class=\"red\""), std::string::npos);
   const std::vector<std::string> last = FileLinks(view_.pages[1]);
   ASSERT_EQ(last.size(), 2u);  // results 11 and 12
   ASSERT_EQ(last[1].substr(0, 4), "1/0:");
