@@ -15,11 +15,11 @@ class EnglishText {
  public:
   explicit EnglishText(std::uint32_t seed = 1, int vocabulary = 30000) : rng_(seed) {
     static const char* const kCommon[] = {
-        "the", "of", "and", "to", "a", "in", "is", "that", "for", "it", "as", "was", "with",
-        "be", "by", "on", "not", "he", "this", "are", "or", "his", "from", "at", "which"};
+        "the", "of", "and", "to",  "a",  "in",   "is",  "that", "for", "it",   "as", "was",  "with",
+        "be",  "by", "on",  "not", "he", "this", "are", "or",   "his", "from", "at", "which"};
     static const char* const kSyllables[] = {
-        "ba", "con", "de", "tion", "ex", "pre", "ment", "ing", "al", "ter", "pro", "ly",
-        "com", "er", "ic", "ous", "ra", "ver", "sta", "men", "ti", "na", "lo", "qui"};
+        "ba",  "con", "de", "tion", "ex", "pre", "ment", "ing", "al", "ter", "pro", "ly",
+        "com", "er",  "ic", "ous",  "ra", "ver", "sta",  "men", "ti", "na",  "lo",  "qui"};
     for (const char* word : kCommon) words_.emplace_back(word);
     std::uniform_int_distribution<int> parts(2, 4), syllable(0, 23);
     while (static_cast<int>(words_.size()) < vocabulary) {

@@ -26,8 +26,18 @@ bool IsAscii(std::string_view text) {
 void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_view text,
                          double date) {
   const CodePage& codepage = Codepage();
+  TokList words(codepage);
+  words.Cut(codepage.FromUtf8(NameWithoutExtension(FileNamePart(name))));
+  const int name_tokens = words.TokenCount();
+  words.Cut(text);
+  words.Finish();
+
+  // The fingerprint covers the text's tokens alone. They are the tail of `words` unless
+  // the token limit cut them short; only then is the text tokenized on its own.
   std::string fingerprint;
-  {
+  if (words.TokenCount() < TokList::kMaxTokens) {
+    fingerprint = FingerprintOf(words.JoinedTextFrom(name_tokens + 1));
+  } else {
     TokList content(codepage);
     content.Cut(text);
     content.Finish();
@@ -48,11 +58,6 @@ void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_v
     }
   }
 
-  TokList words(codepage);
-  words.Cut(codepage.FromUtf8(NameWithoutExtension(FileNamePart(name))));
-  words.Cut(text);
-  words.Finish();
-
   const std::string& joined = words.JoinedText();
   compressed_.resize(compressBound(joined.size()));
   uLongf body_size = compressed_.size();
@@ -63,8 +68,8 @@ void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_v
                              std::to_string(zrc) + ")");
   }
 
-  SqlStatement insert_file = db_.Prepare(
-      "INSERT INTO FILES (Fname,Len,DT,NW,NKW,MD5,BODY) VALUES (?1,?2,?3,?4,?5,?6,?7)");
+  SqlStatement insert_file =
+      db_.Prepare("INSERT INTO FILES (Fname,Len,DT,NW,NKW,MD5,BODY) VALUES (?1,?2,?3,?4,?5,?6,?7)");
   insert_file.BindText(1, name);
   insert_file.BindInt(2, size);
   insert_file.BindDouble(3, date);

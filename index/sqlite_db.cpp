@@ -43,8 +43,7 @@ constexpr const char* kCodeTexts[] = {
 // The database error for the connection's last recorded failure.
 [[noreturn]] void RaiseLastError(sqlite3* db, std::string_view operation, std::string_view sql) {
   const int code = db ? sqlite3_errcode(db) : 0;
-  throw DatabaseError(DatabaseErrorText(operation, code, sql, db ? sqlite3_errmsg(db) : ""),
-                      code);
+  throw DatabaseError(DatabaseErrorText(operation, code, sql, db ? sqlite3_errmsg(db) : ""), code);
 }
 
 }  // namespace
@@ -109,9 +108,9 @@ void SqlStatement::BindDouble(int index, double value) {
 void SqlStatement::BindText(int index, std::string_view value) {
   // A null pointer would bind NULL; an empty text must stay an empty text.
   const char* data = value.data() ? value.data() : "";
-  CheckBind(sqlite3_bind_text64(Checked(), index, data, value.size(), SQLITE_TRANSIENT,
-                                SQLITE_UTF8),
-            "Could not bind string to prepared SQL statement");
+  CheckBind(
+      sqlite3_bind_text64(Checked(), index, data, value.size(), SQLITE_TRANSIENT, SQLITE_UTF8),
+      "Could not bind string to prepared SQL statement");
 }
 
 void SqlStatement::BindBlob(int index, SqlBlob value) {
@@ -281,8 +280,8 @@ SqlDatabase::~SqlDatabase() { CloseQuietly(); }
 
 SqlDatabase SqlDatabase::Open(const std::string& path) {
   sqlite3* db = nullptr;
-  const int rc =
-      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int rc = sqlite3_open_v2(
+      path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (!db) throw DatabaseError("Failed to open database \"" + path + "\" : unknown error");
   if (rc != SQLITE_OK) {
     std::string message = "Failed to open database \"" + path + "\" : " + sqlite3_errmsg(db);

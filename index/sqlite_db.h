@@ -147,8 +147,8 @@ class SqlStatement {
 // All rows of a query, read into memory, with a cursor that starts on the first row.
 class SqlTable {
  public:
-  using Value = std::variant<std::monostate, std::int64_t, double, std::string,
-                             std::vector<unsigned char>>;
+  using Value =
+      std::variant<std::monostate, std::int64_t, double, std::string, std::vector<unsigned char>>;
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
   int ColumnCount() const { return columns_; }

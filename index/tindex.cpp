@@ -87,7 +87,8 @@ void TIndex::SetTextSetting(std::string_view key, std::string_view value) {
 
 void TIndex::StoreSetting(std::string_view key, const SqlParam& value) {
   db_.Execute("update SCB set VAL=:v where PAR=:p", {value, {":p", key}});
-  if (db_.Changes() == 0) db_.Execute("insert into SCB (PAR,VAL) values (:p,:v)", {{":p", key}, value});
+  if (db_.Changes() == 0)
+    db_.Execute("insert into SCB (PAR,VAL) values (:p,:v)", {{":p", key}, value});
 }
 
 std::int32_t TIndex::GetIntSetting(std::string_view key, std::int32_t fallback) {

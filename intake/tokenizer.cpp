@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
-#include <numeric>
 
 #include "config/codepage.h"
 #include "config/text.h"
@@ -46,11 +46,30 @@ bool IsDateWithSuffix(const unsigned char* t, std::size_t n) {
   return (year == 2 || year == 4) && i + 1 == n;  // t[i] is a non-digit: the run stopped there
 }
 
-// FNV-1a; tokens are at most 25 bytes.
-std::uint32_t HashBytes(std::string_view bytes) {
-  std::uint32_t h = 2166136261u;
-  for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
-  return h;
+static_assert(std::endian::native == std::endian::little, "key loads assume little-endian");
+
+// 8 bytes of a token, starting at `p`, with the bytes past `length` cleared. The working
+// buffer is padded so that such loads never leave it.
+std::uint64_t LoadMasked(const char* p, std::size_t length) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return length >= 8 ? word : word & ((std::uint64_t{1} << (8 * length)) - 1);
+}
+
+// A token's hash and its sort prefix: the first 8 bytes as a big-endian number,
+// zero-padded. Tokens hold no zero byte, so prefixes order texts as their bytes do, up to
+// a tie.
+struct TokenKey {
+  std::uint64_t hash;
+  std::uint64_t prefix;
+};
+TokenKey KeyOf(const char* p, std::size_t length) {
+  const std::uint64_t first = LoadMasked(p, length);
+  std::uint64_t h = (first ^ length) * 0x9E3779B97F4A7C15u;
+  for (std::size_t o = 8; o < length; o += 8) {
+    h = (h ^ (h >> 29) ^ LoadMasked(p + o, length - o)) * 0xBF58476D1CE4E5B9u;
+  }
+  return {h ^ (h >> 32), __builtin_bswap64(first)};
 }
 
 }  // namespace
@@ -58,7 +77,7 @@ std::uint32_t HashBytes(std::string_view bytes) {
 TokList::TokList(const CodePage& codepage, int max_tokens, int max_positions)
     : max_tokens_(max_tokens),
       max_positions_(max_positions),
-      buffer_(1, ' '),
+      buffer_(1 + kPadding, ' '),
       tokens_(std::make_unique_for_overwrite<tok1[]>(static_cast<std::size_t>(max_tokens))) {
   for (int b = 0; b < 256; ++b) {
     const unsigned char upper = codepage.Upper(static_cast<unsigned char>(b));
@@ -77,13 +96,14 @@ TokList::TokList(const CodePage& codepage, int max_tokens, int max_positions)
 TokList::~TokList() = default;
 
 void TokList::Cut(std::string_view text) {
-  std::size_t i = buffer_.size();
-  buffer_.resize(i + text.size() + 1);
+  std::size_t i = used_;
+  used_ += text.size() + 1;
+  buffer_.resize(used_ + kPadding, ' ');
   auto* buf = reinterpret_cast<unsigned char*>(buffer_.data());
   for (std::size_t k = 0; k < text.size(); ++k) {
     buf[i + k] = map_[static_cast<unsigned char>(text[k])];
   }
-  const std::size_t end = buffer_.size();
+  const std::size_t end = used_;
   buf[end - 1] = ' ';  // closes the last token; buf[i - 1] is always a space too
 
   std::size_t begin = 0;  // start of the current token, 0 when there is none
@@ -128,71 +148,105 @@ void TokList::Finish() {
   if (count_ == 0) return;
   const std::size_t count = static_cast<std::size_t>(count_);
 
+  const char* bytes = buffer_.data();
+  // Tokens are copied in fixed blocks (the buffer is padded) while the block fits.
   joined_.resize(length_sum_ + count - 1);
   char* out = joined_.data();
+  char* const out_end = out + joined_.size();
   for (std::size_t k = 0; k < count; ++k) {
     if (k > 0) *out++ = ' ';
-    std::memcpy(out, buffer_.data() + tokens_[k].offset, tokens_[k].length);
-    out += tokens_[k].length;
+    const tok1 token = tokens_[k];
+    if (out + kPadding <= out_end) {
+      std::memcpy(out, bytes + token.offset, kPadding);
+    } else {
+      std::memcpy(out, bytes + token.offset, token.length);
+    }
+    out += token.length;
   }
 
   // Group equal tokens with an open-addressing table; then only the distinct texts need
-  // sorting. Each group remembers its first token as its text.
+  // sorting. A slot holds a group's hash (high half) and its number + 1 (low half).
+  struct Group {
+    std::uint32_t offset;  // its first token's text in buffer_
+    std::uint32_t length;
+    std::uint32_t size;  // its occurrences
+  };
+  std::vector<Group> groups;
+  std::vector<std::uint64_t> prefixes;  // of each group
+  std::vector<std::uint32_t> group_of(count);
   std::size_t capacity = 64;
   while (capacity < 2 * count) capacity *= 2;
-  std::vector<std::int32_t> slots(capacity, -1);
-  std::vector<std::uint32_t> group_token;  // a token of each group, for its text
-  std::vector<std::uint32_t> group_size;   // occurrences of each group
-  std::vector<std::uint32_t> group_of(count);
+  std::vector<std::uint64_t> slots(capacity, 0);
   for (std::size_t k = 0; k < count; ++k) {
-    const std::string_view text = TokenText(tokens_[k]);
-    std::size_t slot = HashBytes(text) & (capacity - 1);
-    while (slots[slot] >= 0 && TokenText(tokens_[group_token[slots[slot]]]) != text) {
-      slot = (slot + 1) & (capacity - 1);
+    const tok1 token = tokens_[k];
+    const TokenKey key = KeyOf(bytes + token.offset, token.length);
+    const std::uint64_t hash = key.hash >> 32;
+    std::size_t slot = key.hash & (capacity - 1);
+    for (; slots[slot] != 0; slot = (slot + 1) & (capacity - 1)) {
+      if ((slots[slot] >> 32) != hash) continue;
+      const Group& group = groups[(slots[slot] & 0xFFFFFFFF) - 1];
+      if (group.length == token.length &&
+          std::memcmp(bytes + group.offset, bytes + token.offset, token.length) == 0) {
+        break;
+      }
     }
-    if (slots[slot] < 0) {
-      slots[slot] = static_cast<std::int32_t>(group_token.size());
-      group_token.push_back(static_cast<std::uint32_t>(k));
-      group_size.push_back(0);
+    if (slots[slot] == 0) {
+      groups.push_back({token.offset, token.length, 0});
+      prefixes.push_back(key.prefix);
+      slots[slot] = (hash << 32) | groups.size();
     }
-    group_of[k] = static_cast<std::uint32_t>(slots[slot]);
-    ++group_size[slots[slot]];
+    const std::uint32_t g = static_cast<std::uint32_t>((slots[slot] & 0xFFFFFFFF) - 1);
+    group_of[k] = g;
+    ++groups[g].size;
   }
 
-  const std::size_t groups = group_token.size();
-  std::vector<std::uint32_t> order(groups);
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    return TokenText(tokens_[group_token[a]]) < TokenText(tokens_[group_token[b]]);
+  // Sort keys: the first 8 bytes decide most comparisons without touching the texts.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> order(groups.size());
+  for (std::uint32_t g = 0; g < groups.size(); ++g) {
+    order[g] = {prefixes[g], g};
+  }
+  std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    const Group& x = groups[a.second];
+    const Group& y = groups[b.second];
+    return std::string_view(bytes + x.offset, x.length) <
+           std::string_view(bytes + y.offset, y.length);
   });
 
   // Each group's slice of positions_, in keyword order; then the positions in text order,
   // so every keyword keeps its earliest MaxPositions occurrences.
-  std::vector<std::uint32_t> next(groups);  // write cursor of each group's slice
-  for (std::uint32_t g : order) {
-    group_size[g] = std::min<std::uint32_t>(group_size[g], max_positions_);  // room left
+  std::vector<std::uint32_t> next(groups.size());  // write cursor of each group's slice
+  for (const auto& [prefix, g] : order) {
+    groups[g].size = std::min<std::uint32_t>(groups[g].size, max_positions_);  // room left
     next[g] = static_cast<std::uint32_t>(word_count_);
-    word_count_ += static_cast<int>(group_size[g]);
+    word_count_ += static_cast<int>(groups[g].size);
   }
   positions_.resize(static_cast<std::size_t>(word_count_));
-  keywords_.resize(groups);
-  for (std::size_t r = 0; r < groups; ++r) {
-    const std::uint32_t g = order[r];
-    keywords_[r].text = TokenText(tokens_[group_token[g]]);
-    keywords_[r].positions = {positions_.data() + next[g], group_size[g]};
+  keywords_.resize(groups.size());
+  for (std::size_t r = 0; r < groups.size(); ++r) {
+    const std::uint32_t g = order[r].second;
+    keywords_[r].text = std::string_view(bytes + groups[g].offset, groups[g].length);
+    keywords_[r].positions = {positions_.data() + next[g], groups[g].size};
   }
   for (std::size_t k = 0; k < count; ++k) {
     const std::uint32_t g = group_of[k];
-    if (group_size[g] > 0) {
+    if (groups[g].size > 0) {
       positions_[next[g]++] = static_cast<std::uint16_t>(k + 1);
-      --group_size[g];
+      --groups[g].size;
     }
   }
 }
 
-std::string TokList::Fingerprint() const {
-  const Md5Digest digest = MD5OfText(joined_);
-  return HexOfBytes(digest);
+std::string FingerprintOf(std::string_view joined_text) {
+  return HexOfBytes(MD5OfText(joined_text));
+}
+
+std::string TokList::Fingerprint() const { return FingerprintOf(joined_); }
+
+std::string_view TokList::JoinedTextFrom(int position) const {
+  std::size_t offset = 0;
+  for (int k = 0; k + 1 < position && k < count_; ++k) offset += tokens_[k].length + 1;
+  return std::string_view(joined_).substr(std::min(offset, joined_.size()));
 }
 
 }  // namespace vexa

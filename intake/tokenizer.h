@@ -29,11 +29,14 @@ namespace vexa {
 
 class CodePage;
 
+// 32 upper-case hex digits of the MD5 of a joined token text.
+std::string FingerprintOf(std::string_view joined_text);
+
 // One keyword of a text.
 struct tokp {
-  std::string_view text;                    // upper-case, in the code page
+  std::string_view text;                     // upper-case, in the code page
   std::span<const std::uint16_t> positions;  // 1-based, ascending, at most MaxPositions
-  std::int32_t word_id = 0;                 // WORDS.IDw once the index has filled it in
+  std::int32_t word_id = 0;                  // WORDS.IDw once the index has filled it in
 };
 
 class TokList {
@@ -65,6 +68,9 @@ class TokList {
   int WordCount() const { return word_count_; }
   // 32 upper-case hex digits of the MD5 of JoinedText.
   std::string Fingerprint() const;
+  // The part of JoinedText from the token at `position` on (1-based; empty past the last
+  // token). Valid while the object lives.
+  std::string_view JoinedTextFrom(int position) const;
 
   // Tokens kept so far (their positions are 1..TokenCount()).
   int TokenCount() const { return count_; }
@@ -81,10 +87,15 @@ class TokList {
     return std::string_view(buffer_).substr(token.offset, token.length);
   }
 
+  // Bytes kept readable after the last token, so that token bytes can be read in fixed
+  // blocks (longer than any kept token).
+  static constexpr std::size_t kPadding = 32;
+
   const int max_tokens_;
   const int max_positions_;
   unsigned char map_[256];  // code page byte -> upper-cased byte, separators as ' '
-  std::string buffer_;      // mapped text of all Cut calls, after a leading space
+  std::string buffer_;      // a space, the mapped text of all Cut calls, padding
+  std::size_t used_ = 1;    // bytes of buffer_ before the padding
   std::unique_ptr<tok1[]> tokens_;
   int count_ = 0;
   std::size_t length_sum_ = 0;

@@ -5,20 +5,27 @@
 
 #include "index/tindex.h"
 #include "index_fixture.h"
+#include "intake/tokenizer.h"
 
 namespace vexa {
 namespace {
 
 using test::IndexTest;
 
+// Ingestion runs inside the caller's transaction, as in a folder pass (which also spares
+// a disk sync per statement).
 class IngestionTest : public IndexTest {
  protected:
+  void SetUp() override {
+    IndexTest::SetUp();
+    index_.Database().Begin();
+  }
   // The uncompressed BODY of a document.
   std::string Body(int id) {
-    SqlTable row = index_.Database().Query("select BODY from FILES where IDf=" +
-                                           std::to_string(id));
+    SqlTable row =
+        index_.Database().Query("select BODY from FILES where IDf=" + std::to_string(id));
     const auto blob = row.Blob(0);
-    std::string text(100000, '\0');
+    std::string text(1 << 20, '\0');
     uLongf size = text.size();
     EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(text.data()), &size, blob.data(), blob.size()),
               Z_OK);
@@ -56,6 +63,17 @@ TEST_F(IngestionTest, PositionsAbove255SwitchOnlyTheirKeywordToSixteenBits) {
   EXPECT_EQ(Rows("select hex(P) from DOCS join WORDS using (IDw) "
                  "where KWord in ('ALPHA', 'OMEGA') order by KWord"),
             "000101FF;008102000001");
+}
+
+TEST_F(IngestionTest, LongDocumentKeepsTheTokenLimitAndTheFingerprintOfItsTextAlone) {
+  std::string text;
+  for (int k = 0; k < 20001; ++k) text += "t" + std::to_string(k) + " ";
+  TokList alone(index_.Codepage());
+  alone.Cut(text);
+  alone.Finish();
+  index_.AddDocument("/d/big name.txt", 1, text, 45000);
+  EXPECT_EQ(Rows("select NW, NKW, MD5 from FILES"), "20000|20000|" + alone.Fingerprint());
+  EXPECT_EQ(Body(1).substr(0, 15), "BIG NAME T0 T1 ");
 }
 
 TEST_F(IngestionTest, SameTextIsStoredOnceAndKeywordsAreReused) {

@@ -57,7 +57,9 @@ TEST_F(SqlDatabaseTest, FailuresCarryTheOperationCodeSqlAndSqliteMessage) {
   repeated.Run();
   EXPECT_EQ(Rows(), 2);
 
-  EXPECT_EQ(ErrorOf([&] { db_.Prepare("select :a").Bind({{":b", 1}}); }),
+  EXPECT_EQ(ErrorOf([&] {
+              db_.Prepare("select :a").Bind({{":b", 1}});
+            }),
             "Could not bind integer to prepared SQL statement.\rError [25]: 2nd parameter to "
             "sqlite3_bind out of range.\r\"select :a\": column index out of range");
   EXPECT_EQ(ErrorOf([&] { db_.Prepare("-- nothing"); }), "Could not prepare SQL statement");

@@ -48,7 +48,11 @@ TEST(TokList, TokenRules) {
        "1.2.999Z 1.2.99ZZ 123.4.99Z"},
       {"separators", "x$y@z#w 'q'(r)[s]{t}<u>|v~w\\x/y,z;a?b!c\"d", "X$Y@Z"},
       {"25 bytes kept, 26 dropped", k25 + " " + k25 + "z", "ABCDEFGHIJKLMNOPQRSTUVWXY"},
-      {"en and em dashes are joiners", "1996\x96" "1997 1\x97" "2", "1996-1997 1-2"},
+      {"en and em dashes are joiners",
+       "1996\x96"
+       "1997 1\x97"
+       "2",
+       "1996-1997 1-2"},
       {"1252 letters are upper-cased", "\xe9t\xe9 \xe6on", "\xc9T\xc9 \xc6ON"},
       {"empty text", "", ""},
       {"only separators", " ,;!?\t\r\n", ""},
@@ -69,6 +73,9 @@ TEST(TokList, KeywordsAreSortedWithTheirPositions) {
   EXPECT_EQ(Describe(cut.list), "A1:8 AB:4 ABC:5 WORD:1,3,6 ZY:2 \xc9T\xc9:7");
   EXPECT_EQ(cut.list.KeywordCount(), 6);
   EXPECT_EQ(cut.list.WordCount(), 8);
+  // Texts sharing their first eight bytes.
+  EXPECT_EQ(Describe(Cut("abcdefghiz abcdefghij abcdefghi abcdefghij").list),
+            "ABCDEFGHI:3 ABCDEFGHIJ:2,4 ABCDEFGHIZ:1");
 }
 
 TEST(TokList, KeepsThirtyPositionsPerKeyword) {
