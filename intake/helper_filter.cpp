@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <optional>
@@ -130,9 +131,10 @@ class ChildProcess {
   const std::string& Errors() const { return errors_; }
 
  private:
-  // Reads the error output that is there without waiting.
+  // Reads the error output that is there without waiting (a bounded amount, so a program
+  // that writes error output without end cannot hold the reader past its deadline).
   void DrainErrors() {
-    while (err_) {
+    for (int reads = 0; err_ && reads < 64; ++reads) {
       pollfd fd{err_.Get(), POLLIN, 0};
       if (::poll(&fd, 1, 0) <= 0) return;
       char buffer[1024];
@@ -141,8 +143,8 @@ class ChildProcess {
         err_ = UniqueFd();
         return;
       }
-      errors_.append(buffer, std::min(static_cast<std::size_t>(n),
-                                      kMaxErrorOutput - std::min(kMaxErrorOutput, errors_.size())));
+      const std::size_t room = kMaxErrorOutput - std::min(kMaxErrorOutput, errors_.size());
+      errors_.append(buffer, std::min(static_cast<std::size_t>(n), room));
     }
   }
 

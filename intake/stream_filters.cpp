@@ -20,6 +20,8 @@ namespace vexa::intake {
 namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
+// HTML read at most from one file.
+constexpr std::size_t kMaxHtmlInput = 32u << 20;
 
 class FileStreamFilter : public SingleChunkFilter {
  protected:
@@ -107,9 +109,13 @@ class HtmlFilter final : public FileStreamFilter {
   bool Consume(std::string_view block, bool last, std::u32string& out) override {
     out_ = &out;
     if (parser_ == nullptr && !Start(block)) return false;
-    htmlParseChunk(parser_, block.data(), static_cast<int>(block.size()), last ? 1 : 0);
+    // The parser holds text back until the next tag; a file with megabytes of text and no
+    // tag is taken as ending where the bound is reached.
+    fed_ += block.size();
+    const bool end = last || fed_ > kMaxHtmlInput;
+    htmlParseChunk(parser_, block.data(), static_cast<int>(block.size()), end ? 1 : 0);
     out_ = nullptr;
-    return true;
+    return !end;
   }
 
   // Creates the push parser. The encoding comes from a byte-order mark or the document's
@@ -173,6 +179,7 @@ class HtmlFilter final : public FileStreamFilter {
   htmlParserCtxtPtr parser_ = nullptr;
   std::u32string* out_ = nullptr;  // where the callbacks append, during Consume only
   int hidden_ = 0;                 // open script and style elements
+  std::size_t fed_ = 0;            // bytes given to the parser
 };
 
 class RtfFilter final : public FileStreamFilter {
