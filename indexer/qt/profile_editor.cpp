@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -106,7 +107,9 @@ TForm1::TForm1(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(pr
   fields->addRow(QStringLiteral("Profile &Name:"), e_prof);
   fields->addRow(QStringLiteral("&Tag:"), e_tag);
   fields->addRow(QStringLiteral("Index T&itle:"), e_title);
-  fields->addRow(QStringLiteral("Index &File:"), indexRow);
+  auto* indexLabel = new QLabel(QStringLiteral("Index &File:"));
+  indexLabel->setBuddy(e_ind);
+  fields->addRow(indexLabel, indexRow);
 
   g = new QTableWidget(0, 4);
   g->setHorizontalHeaderItem(kEn, HeaderItem("", nullptr));
@@ -121,11 +124,13 @@ TForm1::TForm1(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(pr
   g->setItemDelegate(new CommitOnEditDelegate(g));
   g->setWordWrap(true);
   g->verticalHeader()->hide();
+  g->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);  // wrapped paths
+  g->verticalHeader()->setMinimumSectionSize(g->fontMetrics().height() + 10);
   g->horizontalHeader()->setSectionResizeMode(kEn, QHeaderView::Fixed);
   g->horizontalHeader()->setSectionResizeMode(kPath, QHeaderView::Stretch);
   g->horizontalHeader()->setSectionResizeMode(kIncl, QHeaderView::Interactive);
   g->setColumnWidth(kEn, 28);
-  g->setColumnWidth(kIncl, 300);
+  g->setColumnWidth(kIncl, 250);
 
   addPath = new QPushButton(ThemeIcon("list-add", QStyle::SP_FileDialogNewFolder),
                             QStringLiteral("&Add Path"));

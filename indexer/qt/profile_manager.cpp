@@ -101,7 +101,7 @@ Tf_indexes::Tf_indexes(TForm1& editor, Tindexf& runWindow, CommandLineOptions& o
   New->setIconText(QStringLiteral("Add"));
   Edit = MakeAction(this, "Edit", "Edit Selected Profile", "document-properties",
                     QStyle::SP_FileDialogDetailedView, &Tf_indexes::EditExecute);
-  Delete = MakeAction(this, "Delete", "Delete checked Profile", "edit-delete",
+  Delete = MakeAction(this, "Delete", "Delete checked Profile", "list-remove",
                       QStyle::SP_DialogDiscardButton, &Tf_indexes::DeleteExecute);
   Refresh = MakeAction(this, "Refresh", "Refresh Checked Indexes", "view-refresh",
                        QStyle::SP_BrowserReload, &Tf_indexes::RefreshExecute);
@@ -198,7 +198,6 @@ void Tf_indexes::AddRow(const ProfileRow& row) {
                                 &row.rebuilt, &row.size,    &row.nfiles};
   for (int column = kProfile; column < kColumns; ++column)
     g->setItem(r, column, new QTableWidgetItem(Text(*texts[column - kProfile])));
-  g->item(r, kProfile)->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
   g->resizeRowToContents(r);
   g->setRowHeight(r, std::max(g->rowHeight(r), 20) + 8);
 }
