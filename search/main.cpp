@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <exception>
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   // Chromium's sandbox refuses to start as root; the view shows only our own pages.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // wanted by the web view
+  // The web engine reports its graphics set-up at every start; users need not see it.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("xvexadoc"));
   QApplication::setDesktopFileName(QStringLiteral("xvexadoc"));
