@@ -84,9 +84,11 @@ void SearchWindowLogic::FormShow() {
 
 void SearchWindowLogic::RestoreProperties() {
   restored_ = true;
-  Config().ReadList(kHistoryKey, history_);
-  view_.SetHistory(history_, Config().ReadString(kQueryKey, ""));
-  chosen_ = Config().ReadInteger(kChosenKey, -1);
+  const XmlDocument stored = Config().Load();
+  const ConfigReader reader(stored.root);
+  reader.ReadList(kHistoryKey, history_);
+  view_.SetHistory(history_, reader.ReadString(kQueryKey, ""));
+  chosen_ = reader.ReadInteger(kChosenKey, -1);
 }
 
 void SearchWindowLogic::srcaChange(int position) {
