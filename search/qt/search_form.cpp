@@ -31,7 +31,9 @@ constexpr int kHeight = 639;
 constexpr int kTopPanelHeight = 90;
 const QColor kValueColour(60, 102, 181);
 
-QLabel* ValueLabel(QLabel* label, const char* name) {
+// A value label of the Search Area: named as the form names it and drawn in blue.
+template <class Label>
+Label* ValueLabel(Label* label, const char* name) {
   label->setObjectName(name);
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, kValueColour);
@@ -66,8 +68,7 @@ TForm1::TForm1(Shell& shell, QWidget* parent) : QMainWindow(parent) {
   auto* config = new QPushButton(tr("Config"));
   config->setObjectName("Config");
 
-  eind_ = new ElidedLabel;  // a long path keeps both ends
-  ValueLabel(eind_, "eind");
+  eind_ = ValueLabel(new ElidedLabel, "eind");  // a long path keeps both ends
   ereb_ = ValueLabel(new QLabel, "ereb");
   esize_ = ValueLabel(new QLabel, "esize");
   ecount_ = ValueLabel(new QLabel, "ecount");
