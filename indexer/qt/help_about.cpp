@@ -26,16 +26,31 @@ constexpr TopicPage kTopicPages[] = {
     {kHelpProfileEditor, "profiles.html"},
 };
 
-// A dialog that closes on a click that none of its children takes (a click on a link
-// is taken by its label and opens the link instead).
+// A dialog that closes on a left click anywhere except on a link (a click on a link
+// opens it). Its labels are watched too, because a label with links takes every click.
 class AboutDialog : public QDialog {
  public:
   using QDialog::QDialog;
 
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton) accept();
+  // Makes clicks on `label` close the box unless the pointer is on one of its links.
+  void Watch(QLabel* label) {
+    label->installEventFilter(this);
+    connect(label, &QLabel::linkHovered, this, [this](const QString& link) { link_ = link; });
   }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease) CloseOnClick(static_cast<QMouseEvent*>(event));
+    return QDialog::eventFilter(watched, event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override { CloseOnClick(event); }
+
+ private:
+  void CloseOnClick(const QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && link_.isEmpty()) accept();
+  }
+
+  QString link_;  // the link under the pointer, empty when none
 };
 
 QString Link(const QString& url, const QString& text) {
@@ -95,6 +110,9 @@ void ShowAboutBox(QWidget* parent, const AboutText& text) {
   body->setMinimumWidth(340);
   body->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
   body->setOpenExternalLinks(true);
+
+  box.Watch(picture);
+  box.Watch(body);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::accept);
