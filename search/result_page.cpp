@@ -29,7 +29,7 @@ std::string PageList(int record_count, int page_len, int page) {
 }
 
 std::string BuildResultPage(const ResultPageFacts& facts, std::span<const Tsrc> results,
-                            const TwSynArray& words) {
+                            std::span<const TwSyn> words) {
   std::string base = "file://" + facts.program_folder;
   std::replace(base.begin(), base.end(), '\\', '/');
   std::string page = "<html><head><link rel=\"stylesheet\" href=\"" + HtmlEscape(base) +
@@ -68,7 +68,7 @@ std::string BuildResultPage(const ResultPageFacts& facts, std::span<const Tsrc> 
 
 std::string RenderResultPage(TIndex& index, const std::string& query, int page) {
   const auto start = std::chrono::steady_clock::now();
-  index.Search(query, page);
+  index.Search(query, std::max(page, 1));
   ResultPageFacts facts;
   const auto elapsed = std::chrono::steady_clock::now() - start;
   facts.seconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 1000.0;

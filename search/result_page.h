@@ -45,7 +45,7 @@ std::string PageList(int record_count, int page_len, int page);
 // (attributes ii, nf, class "bb") and the excerpt with `words` marked in bold, and the
 // page list again. `results` are the page's results in ranking order.
 std::string BuildResultPage(const ResultPageFacts& facts, std::span<const Tsrc> results,
-                            const TwSynArray& words);
+                            std::span<const TwSyn> words);
 
 // Runs index.Search(query, page) on an open index, timing it, reads "Debug" from the
 // configuration and returns the page. Database errors of the search propagate (the page

@@ -5,7 +5,9 @@
 #include <clocale>
 #include <regex>
 
+#include "config/folders.h"
 #include "config/scoped_locale.h"
+#include "index/index_fixture.h"
 #include "search/result_page.h"
 
 namespace vexa {
@@ -104,6 +106,31 @@ TEST(ResultPage, SearchTimeUsesTheLocaleDecimalSeparator) {
   facts.seconds = 1.5;
   EXPECT_NE(BuildResultPage(facts, std::vector<Tsrc>(1), {}).find("1 documents found (1,50 sec.)"),
             std::string::npos);
+}
+
+using RenderTest = test::IndexTest;
+
+TEST_F(RenderTest, RendersTheSearchOfAnOpenIndex) {
+  EXPECT_NE(RenderResultPage(index_, "alpha", 1)
+                .find("<b>No documents matching your query were found because the Search Index "
+                      "is not created</b>"),
+            std::string::npos);
+
+  index_.AddDocument("/t/ab.txt", 10, "one alpha beta pad pad pad pad pad pad pad pad pad pad "
+                     "pad pad pad pad pad pad pad pad pad pad pad pad pad pad pad pad pad pad pad "
+                     "pad pad pad pad pad pad pad pad pad pad pad pad pad pad alpha", 45000);
+  index_.Maintain({});
+  Config().Update([](ConfigWriter& w) { w.WriteInteger("Debug", 1); });
+  const std::string page = RenderResultPage(index_, "alpha beta", 1);
+  EXPECT_NE(page.find("href=\"file://" + ProgramFolder() + "/CSS/style.css\""), std::string::npos);
+  EXPECT_NE(page.find("<td>1 documents found ("), std::string::npos) << page;
+  EXPECT_NE(page.find(" AB ONE <b>ALPHA</b> <b>BETA</b> PAD"), std::string::npos) << page;
+  EXPECT_NE(page.find("<span class=\"red\"><b>172960</b> RW1=9900 RWP=10000 RWK=0 RWH=10000 "
+                      "RWW=3440<br>dw=1 p1=3 k=2 h=4 nn=2</span>"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(RenderResultPage(index_, "nothing", 1),
+            RenderResultPage(index_, "", 1));  // no word found: no summary, no emptiness note
 }
 
 }  // namespace
