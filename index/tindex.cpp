@@ -57,18 +57,18 @@ TIndex::~TIndex() = default;
 
 void TIndex::Open(bool recreate) {
   std::error_code ignored;
-  if (recreate) {
-    std::filesystem::remove(FileName, ignored);
-  } else if (!std::filesystem::exists(FileName, ignored)) {
-    recreate = true;
-  }
+  if (!recreate && !std::filesystem::exists(FileName, ignored)) recreate = true;
+  // A configured code page the system cannot convert fails here, before an existing
+  // index is deleted and before a new one records it.
+  const int new_codepage = recreate ? CodePage::Get(NewIndexCodePage()).Number() : 0;
+  if (recreate) std::filesystem::remove(FileName, ignored);
   db_.Close();
   codepage_ = nullptr;
   db_ = SqlDatabase::Open(FileName);
   db_.Execute("PRAGMA cache_size = 8000");
   if (recreate) {
     for (const char* sql : kSchema) db_.Execute(sql);
-    SetIntSetting(kCodePageKey, NewIndexCodePage());
+    SetIntSetting(kCodePageKey, new_codepage);
   }
   codepage_ = &CodePage::Get(GetIntSetting(kCodePageKey, CodePage::kDefault));
 }

@@ -57,7 +57,8 @@ class TIndex {
   // `recreate`, or when the file does not exist, the file is deleted (failure ignored)
   // and the schema created, recording the configured code page ("Codepage", default
   // 1252) under "Code_page". Throws DatabaseError, or std::runtime_error for a recorded
-  // code page the system cannot convert.
+  // or configured code page the system cannot convert (a configured one is checked before
+  // anything is deleted). REQUIRES: InitPaths has run when a new index may be created.
   void Open(bool recreate);
 
   // Stores a value under `key` (ASCII), replacing any value it held. `value` is UTF-8.

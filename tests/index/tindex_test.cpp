@@ -97,9 +97,13 @@ TEST_F(IndexTest, NewIndexRecordsTheConfiguredCodePageAndKeepsIt) {
   index_.AddDocument("/d/ёлка.txt", 1, CodePage::Get(1251).FromUtf8("ёж и мир"), 45000);
   EXPECT_EQ(Rows("select KWord from WORDS order by IDw"), "ЕЖ;ЕЛКА;МИР");
 
+  // A code page the system cannot convert is refused before the index is touched.
+  Config().WriteInteger("Codepage", 932);
+  EXPECT_THROW(index_.Open(true), std::runtime_error);
   Config().WriteInteger("Codepage", 1252);
   index_.Open(false);
   EXPECT_EQ(index_.Codepage().Number(), 1251);
+  EXPECT_EQ(index_.DocumentCount(), 1);
 
   // An index that recorded no code page is read as 1252.
   index_.Database().Execute("delete from SCB where PAR='Code_page'");
