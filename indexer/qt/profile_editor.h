@@ -55,15 +55,17 @@ class TForm1 : public QDialog {
   void PrepareNew();
   bool PrepareEdit(const std::string& name);
 
-  // The signature of the profile the fields describe, followed by the profile name. An
-  // edit in progress in the grid is committed first. With a non-empty `saveName` the
-  // profile is also saved to ProfilePath(saveName) (hand-written "maxscan" and "debug"
-  // of an existing file survive). Throws what SaveProfile throws.
+  // The signature of the profile the fields describe, followed by the profile name. The
+  // grid commits every keystroke, so a cell being edited counts with what it shows. With
+  // a non-empty `saveName` the profile is also saved to ProfilePath(saveName)
+  // (hand-written "maxscan" and "debug" of an existing file survive). Throws what
+  // SaveProfile throws.
   std::string BuildProfile(const std::string& saveName);
 
   // Saves when the fields differ from Snapshot and either `ask` is false or the user
-  // answers Yes to the question. Returns false when the dialog must stay open: the user
-  // wanted to save a profile without a name.
+  // answers Yes to the question, then reads the file back. Returns false when the dialog
+  // must stay open: the profile has no name, or it did not reach the disk (an error box
+  // says why).
   bool SaveIfChanged(bool ask);
 
   // Handlers, by the names of the components they belong to.

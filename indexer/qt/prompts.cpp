@@ -1,5 +1,6 @@
 #include "indexer/qt/prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -24,6 +25,7 @@ QString Prompts::ChooseFolder(QWidget* parent) {
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   dialog.setOption(QFileDialog::ReadOnly);  // no button to create folders
+  dialog.setDirectory(QDir::homePath());
   return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
