@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "config/folders.h"
 #include "config/paths.h"
 #include "config/text.h"
+#include "index/text_prefetch.h"
 #include "index/tindex.h"
 #include "intake/scanner.h"
 #include "intake/text_filter.h"
@@ -49,8 +51,21 @@ void TIndex::IndexFolder(const std::string& folder) {
   int added = GetIntSetting("Added_files", 0);
   const bool indexed_before = HasDocumentsUnder(FolderOfPass(folder));
   int n = 0;
-  const TFile_filter filter(Codepage(), ReadUserFilters(Config()));
-  std::string text;
+
+  // Texts are read ahead on a second thread, for the files this pass can reach (MaxScan)
+  // and will want: all of them in a folder indexed for the first time, else those whose
+  // stored entry is missing or stale. That look-up is done once per file, ahead: between
+  // it and the file's turn only other names are added or removed, which leaves its
+  // answer unchanged.
+  std::vector<std::string> paths(static_cast<std::size_t>(total));
+  for (int i = 0; i < total; ++i) paths[static_cast<std::size_t>(i)] = tree.EntryPath(i);
+  const std::size_t reachable =
+      MaxScan > 0 ? static_cast<std::size_t>(std::clamp(MaxScan - Scanned, 0, total))
+                  : static_cast<std::size_t>(total);
+  TextPrefetch texts(paths, reachable, Codepage(), ReadUserFilters(Config()), kMaxTextChars);
+  std::vector<char> current(reachable, 0);  // stored entry up to date
+  std::size_t looked_up = 0;
+  if (!indexed_before) texts.AllowAll();
 
   db_.Begin();
   Cancelled = false;
@@ -63,19 +78,27 @@ void TIndex::IndexFolder(const std::string& folder) {
     ++Scanned;
     if (MaxScan > 0 && Scanned > MaxScan) break;
 
-    const std::string& name = tree.EntryPath(i);
+    const std::size_t k = static_cast<std::size_t>(i);
+    const std::string& name = paths[k];
     const Tfiler& file = tree.Entry(i);
     const auto size = static_cast<std::int32_t>(static_cast<std::uint32_t>(file.Size));
-    if (indexed_before && !NeedsIndexing(name, size, file.Time)) continue;
-
-    std::int32_t code;
-    try {
-      code = filter.ExtractText(name, text, kMaxTextChars);
-    } catch (...) {
-      continue;  // a filter that fails this way has nothing to report
+    if (indexed_before) {
+      for (; looked_up < std::min(k + TextPrefetch::kAhead + 1, reachable); ++looked_up) {
+        const Tfiler& ahead = tree.Entry(static_cast<int>(looked_up));
+        const FindResult found = FindDocument(
+            paths[looked_up], static_cast<std::int32_t>(static_cast<std::uint32_t>(ahead.Size)),
+            ahead.Time);
+        current[looked_up] = found.found && found.changes == 0;
+        texts.Allow(looked_up, !current[looked_up]);
+      }
+      // NeedsIndexing of an up-to-date entry only looks it up again.
+      if (current[k] || !NeedsIndexing(name, size, file.Time)) continue;
     }
-    if (code == 0 && !text.empty()) {
-      AddDocument(name, size, text, file.Time);
+
+    TextPrefetch::Result result = texts.Take(k);
+    if (result.threw) continue;  // a filter that fails this way has nothing to report
+    if (result.code == 0 && !result.text.empty()) {
+      AddDocument(name, size, result.text, file.Time);
       ++n;
       ++added;
       if (OnProgress) OnProgress(name, size, file.Time, n, total);
@@ -85,7 +108,7 @@ void TIndex::IndexFolder(const std::string& folder) {
         db_.Begin();
       }
     } else if (OnSkip) {
-      OnSkip(name, code);
+      OnSkip(name, result.code);
     }
   }
   SetIntSetting("Added_files", added);

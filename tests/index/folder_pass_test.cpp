@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -70,6 +71,19 @@ TEST_F(FolderPassTest, CancelAfter70Of120KeepsTheFirstTwoBatches) {
   EXPECT_EQ(added_.size(), 70u);
   EXPECT_EQ(Count("FILES"), "120");
   EXPECT_EQ(index_.GetIntSetting("Added_files", -1), 120);
+
+  // Texts read ahead on the second thread land with their own files.
+  SqlTable rows = index_.Database().Query("select FName, BODY from FILES");
+  for (; !rows.Eof(); rows.Next()) {
+    const std::string name = fs::path(rows.Text(0)).stem().string();  // "f042"
+    const auto blob = rows.Blob(1);
+    std::string body(4096, '\0');
+    uLongf size = body.size();
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(body.data()), &size, blob.data(), blob.size()),
+              Z_OK);
+    body.resize(size);
+    EXPECT_TRUE(body.ends_with(" " + std::to_string(std::stoi(name.substr(1)) * 7919))) << body;
+  }
 }
 
 TEST_F(FolderPassTest, IncrementalPassReingestsOnlyChangedFilesAndReportsSkips) {
