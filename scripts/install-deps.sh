@@ -14,4 +14,4 @@ $SUDO apt-get install -y --no-install-recommends \
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools \
   qt6-webchannel-dev libqt6webenginecore6-bin libgl-dev \
   qt6-qpa-plugins fonts-dejavu-core \
-  antiword catdoc
+  antiword catdoc xvfb xauth
