@@ -113,6 +113,7 @@ struct TIndex::RankingFunctions {
 void TIndex::Search(std::string_view query, int page) {
   Results.clear();
   positions_.clear();
+  positions_.reserve(100);  // grows to the largest document met and keeps that room
   Log.clear();
   Words.clear();
   RecordCount = 0;

@@ -16,6 +16,8 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "config/folders.h"
 #include "config/profiles.h"
@@ -249,6 +251,25 @@ TEST(CApi, FailuresReturnUnexpectedWithTheMessage) {
   EXPECT_EQ(vexasrv_srx_set_index_file(srx.get(), ""), VEXASRV_OK);  // keeps the file
   EXPECT_STREQ(vexasrv_last_error(), "");
   EXPECT_EQ(vexasrv_srx_search_x(srx.get(), "alpha", 1, &res), VEXASRV_E_UNEXPECTED);
+}
+
+TEST(CApi, ObjectsOnSeveralThreadsSearchIndependently) {
+  const std::string index45 = Index45(), index400 = Index400();
+  const std::string expected45 = Normalised(Srx(index45).Xml("gamma", 2));
+  const std::string expected400 = Normalised(Srx(index400).Xml("delta", 7));
+  std::vector<std::string> answers(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      Srx srx(t % 2 ? index400 : index45);
+      for (int i = 0; i < 10; ++i) {
+        const std::string xml = Normalised(t % 2 ? srx.Xml("delta", 7) : srx.Xml("gamma", 2));
+        if (xml != (t % 2 ? expected400 : expected45)) answers[t] = xml;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const std::string& wrong : answers) EXPECT_EQ(wrong, "");
 }
 
 // ---- vexaq and the Python module -------------------------------------------------------
