@@ -83,9 +83,6 @@ class TokList {
 
   void Process(std::size_t begin, std::size_t end);
   void Add(std::size_t offset, std::size_t length);
-  std::string_view TokenText(const tok1& token) const {
-    return std::string_view(buffer_).substr(token.offset, token.length);
-  }
 
   // Bytes kept readable after the last token, so that token bytes can be read in fixed
   // blocks (longer than any kept token).
