@@ -82,11 +82,14 @@ struct TIndex::RankingFunctions {
   // C1X's value: the document's score.
   static void Final(sqlite3_context* context) {
     TIndex& index = Index(context);
-    const std::int32_t score =
-        ScoreDocument(index.positions_, index.Words, index.score_work_, index.detail_);
+    try {
+      sqlite3_result_int(context, ScoreDocument(index.positions_, index.Words,
+                                                index.score_work_, index.detail_));
+    } catch (const std::bad_alloc&) {
+      sqlite3_result_error_nomem(context);
+    }
     index.positions_.clear();
     ++index.RecordCount;
-    sqlite3_result_int(context, score);
   }
 
   static void DetailStep(sqlite3_context*, int, sqlite3_value**) {}
