@@ -139,10 +139,11 @@ IndexingRun::Outcome IndexingRun::RunProfile(const std::string& profilePath) {
     RunSteps(profile, name, cancelled);
     outcome = cancelled ? Outcome::kCancelled : Outcome::kCompleted;
   } catch (const std::exception& e) {
+    Fail(e.what());
     outcome = Outcome::kFailed;
-    const std::string message = std::string("Reindexing error - ") + e.what();
-    if (!options_.optUnv) view_.ShowErrorBox(message);
-    AddLogLine(message);
+  } catch (...) {
+    Fail("unknown error");
+    outcome = Outcome::kFailed;
   }
   current_index_.reset();
   size_timer_ = false;
@@ -254,6 +255,12 @@ void IndexingRun::RunSteps(const TIndp& profile, const std::string& name, bool& 
   AddLogLine("");
   index.SetTextSetting("Indexing_finished", DateTimeText(Now()));
   current_index_.reset();
+}
+
+void IndexingRun::Fail(const std::string& what) {
+  const std::string message = "Reindexing error - " + what;
+  if (!options_.optUnv) view_.ShowErrorBox(message);
+  AddLogLine(message);
 }
 
 void IndexingRun::WriteLogFile(const std::string& name, double start) {

@@ -93,6 +93,8 @@ class IndexingRun {
  private:
   // Steps of one profile after its file was loaded; throws on any error.
   void RunSteps(const TIndp& profile, const std::string& name, bool& cancelled);
+  // Reports an error that ended the profile: message box (unless "-unv") and log line.
+  void Fail(const std::string& what);
   void WriteLogFile(const std::string& name, double start);
   // Hands control to the view for pending input, and refreshes the file size every
   // 10 seconds while the size timer runs (the window's timer fires only there too).
