@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 
 #include "indexer/indexing_run.h"
@@ -78,6 +79,10 @@ void ConsoleView::ShowLastFile(const std::string& name) { last_file_ = name; }
 
 void ConsoleView::ShowProgressText(const std::string& text) {
   if (!progress_ || line_open_ || text.empty()) return;
+  // A few updates a second are enough to read, and spare a slow terminal.
+  const auto now = std::chrono::steady_clock::now();
+  if (progress_shown_ && now < next_progress_) return;
+  next_progress_ = now + std::chrono::milliseconds(100);
   std::string shown = text + "  " + last_file_;
   if (shown.size() > kProgressWidth) {
     // Keep the end of the path, where the file name is.

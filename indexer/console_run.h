@@ -15,6 +15,7 @@
 // Thread-safety: one thread; the signal handlers only set a flag.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -62,6 +63,7 @@ class ConsoleView : public RunView {
   IndexingRun* run_ = nullptr;
   bool line_open_ = false;      // the last line printed has no line end yet
   bool progress_shown_ = false;
+  std::chrono::steady_clock::time_point next_progress_;
   std::string last_file_;
 };
 
