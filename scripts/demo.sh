@@ -4,15 +4,14 @@
 #
 #   scripts/demo.sh [FOLDER [WORDS...]]
 #
-# FOLDER defaults to this source tree (its Markdown, HTML and text files); WORDS default
-# to "index profile". The profile "demo" is written to the user's profiles folder and
+# FOLDER defaults to /usr/share/doc (the installed packages' documentation); WORDS
+# default to "free software license". The profile "demo" is written to the user's profiles folder and
 # its index to the user's data folder; a second run updates the same index.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-ROOT=$PWD
-FOLDER=$(realpath "${1:-$ROOT}")
+FOLDER=$(realpath "${1:-/usr/share/doc}")
 shift || true
-if [ $# -eq 0 ]; then set -- index profile; fi
+if [ $# -eq 0 ]; then set -- free software license; fi
 
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
