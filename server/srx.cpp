@@ -1,6 +1,9 @@
 #include "server/srx.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <chrono>
 #include <mutex>
 
@@ -33,6 +36,23 @@ SearchOutcome Outcome(TIndex& index, std::string_view query, int npage, std::int
   return outcome;
 }
 
+// A host such as python3 or a web server keeps no catalogue beside its executable, so
+// the catalogue installed with the library itself is the last place looked at: beside
+// it (build tree), or in the data folder of its installation prefix.
+void LoadCatalogueOfLibrary(Tmessages& catalogue) {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&InitServer), &info) == 0 || !info.dli_fname) return;
+  const std::filesystem::path folder = std::filesystem::path(info.dli_fname).parent_path();
+  for (const auto& candidate :
+       {folder / "messages.xml", folder / ".." / "share" / "vexadoc" / "messages.xml"}) {
+    std::error_code ec;
+    if (std::filesystem::exists(candidate, ec)) {
+      catalogue.LoadFile(candidate.string());
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void InitServer() {
@@ -40,6 +60,7 @@ void InitServer() {
   std::call_once(once, [] {
     InitPaths();
     Catalogue().Load();
+    if (!Catalogue().CatalogueError.empty()) LoadCatalogueOfLibrary(Catalogue());
   });
 }
 
