@@ -1,5 +1,7 @@
 #include "config/day_count.h"
 
+#include <locale.h>
+
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
@@ -78,12 +80,32 @@ std::string DateTimeText(double days) {
   return std::string(buffer, n);
 }
 
+namespace {
+
+bool ParseInCurrentLocale(const std::string& text, std::tm& tm) {
+  const char* end = strptime(text.c_str(), "%x %X", &tm);
+  return end != nullptr && *end == '\0';
+}
+
+}  // namespace
+
 double ParseDateTimeText(std::string_view text) {
   const std::string copy(text);
   std::tm tm{};
-  const char* end = strptime(copy.c_str(), "%x %X", &tm);
-  if (end == nullptr || *end != '\0')
-    throw std::runtime_error("\"" + copy + "\" is not a valid date and time");
+  bool read = ParseInCurrentLocale(copy, tm);
+  // A process that never chose its locale (the host of the automation library, such as
+  // python3) still reads in the C locale what the indexer wrote in the user's: try the
+  // user's locale from the environment too, for this thread only.
+  if (!read) {
+    if (locale_t user = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0))) {
+      const locale_t previous = uselocale(user);
+      tm = std::tm{};
+      read = ParseInCurrentLocale(copy, tm);
+      uselocale(previous);
+      freelocale(user);
+    }
+  }
+  if (!read) throw std::runtime_error("\"" + copy + "\" is not a valid date and time");
   return DayCountOf(tm);
 }
 

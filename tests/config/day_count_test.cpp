@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "scoped_locale.h"
@@ -73,6 +74,25 @@ TEST(DateTimeText, FollowsTheUserLocale) {
   const double dt = DayCount(2024, 3, 5, 14, 7, 9);
   EXPECT_EQ(DateTimeText(dt), "05.03.2024 14:07:09");
   EXPECT_DOUBLE_EQ(ParseDateTimeText(DateTimeText(dt)), dt);
+}
+
+TEST(DateTimeText, ReadsTheUsersTextInAProcessLeftInTheCLocale) {
+  const double dt = DayCount(2024, 3, 5, 14, 7, 9);
+  std::string written;
+  {
+    test::ScopedLocale german(LC_TIME, "de_DE.UTF-8");
+    if (!german.Active()) GTEST_SKIP() << "no German locale on this machine";
+    written = DateTimeText(dt);
+  }
+  // The environment names the user's locale; the process itself stays in "C".
+  const std::filesystem::path compiled =
+      std::filesystem::temp_directory_path() / "vexa-test-locales";
+  test::ScopedEnv lc_all("LC_ALL", "de_DE.UTF-8");
+  test::ScopedEnv locpath("LOCPATH", std::filesystem::exists(compiled / "de_DE.UTF-8")
+                                         ? compiled.string()
+                                         : std::string());
+  test::ScopedLocale c(LC_TIME, "C");
+  EXPECT_DOUBLE_EQ(ParseDateTimeText(written), dt);
 }
 
 TEST(DateTimeText, UnreadableTextThrows) {

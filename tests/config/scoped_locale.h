@@ -54,4 +54,32 @@ class ScopedLocale {
   bool active_ = false;
 };
 
+// Sets (or, with an empty value, removes) an environment variable for the helper's
+// lifetime. Not thread-safe.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) previous_ = old;
+    if (value.empty())
+      unsetenv(name);
+    else
+      setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      setenv(name_, previous_.c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::string previous_;
+  bool had_ = false;
+};
+
 }  // namespace vexa::test
