@@ -113,6 +113,8 @@ int RunConsoleBatch(CommandLineOptions& options) {
   IndexingRun run(view, options);
   view.SetRun(&run);
   InstallStopSignals();
+  // A reader that goes away (xvexai -run x | head) must not end the run halfway.
+  std::signal(SIGPIPE, SIG_IGN);
   return run.RunCommandLineProfiles() ? 0 : 1;
 }
 

@@ -72,7 +72,8 @@ void InstallStopSignals();
 
 // The command-line batch without a window: runs options.profiles with a ConsoleView on
 // stdout/stderr and returns the exit status: 0 when every profile completed and its log
-// was written, 1 otherwise.
+// was written, 1 otherwise. Installs the stop signals and ignores SIGPIPE, so a closed
+// output ends only the output.
 int RunConsoleBatch(CommandLineOptions& options);
 
 }  // namespace vexa
