@@ -4,6 +4,8 @@
 // there through LOCPATH. Not thread-safe: it changes the process's global locale.
 #pragma once
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -31,12 +33,19 @@ class ScopedLocale {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / "vexa-test-locales";
     if (!std::filesystem::exists(folder / name)) {
+      // Test processes run in parallel: each compiles into a folder of its own and renames
+      // it into place, so none ever loads a half-written locale.
       std::error_code ec;
       std::filesystem::create_directories(folder, ec);
+      const std::filesystem::path own = folder / (name + ".tmp" + std::to_string(getpid()));
       const std::string command =
-          "localedef -i " + source + " -f UTF-8 '" + (folder / name).string() + "' >/dev/null 2>&1";
-      if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / name))
-        return false;
+          "localedef -i " + source + " -f UTF-8 '" + own.string() + "' >/dev/null 2>&1";
+      // localedef also exits with 1 for mere warnings, having written the locale.
+      const bool built = std::system(command.c_str()) == 0 ||
+                         std::filesystem::exists(own / "LC_TIME", ec);
+      if (built) std::filesystem::rename(own, folder / name, ec);
+      std::filesystem::remove_all(own, ec);
+      if (!std::filesystem::exists(folder / name)) return false;
     }
     const char* old = std::getenv("LOCPATH");
     const std::string saved = old ? old : "";
