@@ -10,6 +10,9 @@
 #include "config/folders.h"
 #include "indexer/command_line.h"
 #include "indexer/console_run.h"
+#ifdef VEXA_WITH_XCB
+#include <xcb/xcb.h>
+#endif
 #ifdef VEXA_WITH_WINDOWS
 #include <optional>
 
@@ -42,12 +45,27 @@ constexpr char kUsage[] =
     "Exit status: 0 when every profile ran to the end, 1 when any did not, 2 for\n"
     "wrong use.\n";
 
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// An X display counts only when its server answers: a DISPLAY left over from an ended
+// session (inside screen or tmux) would otherwise abort the program in Qt's start-up
+// instead of running the profiles on the console.
+bool XServerAnswers() {
+#ifdef VEXA_WITH_XCB
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool answers = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  return answers;
+#else
+  return true;
+#endif
+}
+
 bool DisplayAvailable() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
+  return IsSet("WAYLAND_DISPLAY") || (IsSet("DISPLAY") && XServerAnswers());
 }
 
 void PrintUsage(std::FILE* to) {

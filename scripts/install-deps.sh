@@ -12,6 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
   libzip-dev zip libpoppler-cpp-dev \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools \
-  qt6-webchannel-dev libqt6webenginecore6-bin libgl-dev \
+  qt6-webchannel-dev libqt6webenginecore6-bin libgl-dev libxcb1-dev \
   qt6-qpa-plugins fonts-dejavu-core \
   antiword catdoc xvfb xauth
