@@ -1,7 +1,4 @@
 // TIndex: adding documents to the index and taking file names out of it.
-#include <zlib.h>
-
-#include <stdexcept>
 #include <string>
 
 #include "config/codepage.h"
@@ -58,15 +55,7 @@ void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_v
     }
   }
 
-  const std::string& joined = words.JoinedText();
-  compressed_.resize(compressBound(joined.size()));
-  uLongf body_size = compressed_.size();
-  const int zrc = compress2(compressed_.data(), &body_size,
-                            reinterpret_cast<const Bytef*>(joined.data()), joined.size(), 6);
-  if (zrc != Z_OK) {
-    throw std::runtime_error("Could not compress the document text (zlib error " +
-                             std::to_string(zrc) + ")");
-  }
+  const std::span<const unsigned char> body = compressor_.Compress(words.JoinedText());
 
   SqlStatement insert_file =
       db_.Prepare("INSERT INTO FILES (Fname,Len,DT,NW,NKW,MD5,BODY) VALUES (?1,?2,?3,?4,?5,?6,?7)");
@@ -76,20 +65,22 @@ void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_v
   insert_file.BindInt(4, words.WordCount());
   insert_file.BindInt(5, words.KeywordCount());
   insert_file.BindText(6, fingerprint);
-  insert_file.BindBlob(7, {compressed_.data(), body_size});
+  insert_file.BindBlob(7, {body.data(), body.size()}, SqlStatement::Bytes::kBorrowed);
   insert_file.Run();
   const std::int64_t document = db_.LastInsertRowId();
   ++Added;
   insert_file.Finalize();
 
-  // Keywords are stored as UTF-8; most are ASCII and need no conversion.
+  // Keywords are stored as UTF-8; most are ASCII and need no conversion. Their bytes
+  // (the token list's, or `utf8` until the next keyword) outlive each step, so they are
+  // bound without a copy.
   std::string utf8;
   auto bind_keyword = [&](SqlStatement& statement, std::string_view keyword) {
     if (IsAscii(keyword)) {
-      statement.BindText(1, keyword);
+      statement.BindText(1, keyword, SqlStatement::Bytes::kBorrowed);
     } else {
       utf8 = codepage.ToUtf8(keyword);
-      statement.BindText(1, utf8);
+      statement.BindText(1, utf8, SqlStatement::Bytes::kBorrowed);
     }
   };
 
@@ -117,7 +108,7 @@ void TIndex::AddDocument(std::string_view name, std::int32_t size, std::string_v
     const std::size_t length = EncodePositions(words.WordCount(), keyword.positions, blob);
     insert_posting.BindInt(1, document);
     insert_posting.BindInt(2, keyword.word_id);
-    insert_posting.BindBlob(3, {blob.data(), length});
+    insert_posting.BindBlob(3, {blob.data(), length}, SqlStatement::Bytes::kBorrowed);
     insert_posting.Run();
   }
   insert_posting.Finalize();

@@ -105,17 +105,25 @@ void SqlStatement::BindDouble(int index, double value) {
             "Could not bind DateTime to prepared SQL statement");
 }
 
-void SqlStatement::BindText(int index, std::string_view value) {
+namespace {
+
+sqlite3_destructor_type Keeping(SqlStatement::Bytes bytes) {
+  return bytes == SqlStatement::Bytes::kBorrowed ? SQLITE_STATIC : SQLITE_TRANSIENT;
+}
+
+}  // namespace
+
+void SqlStatement::BindText(int index, std::string_view value, Bytes bytes) {
   // A null pointer would bind NULL; an empty text must stay an empty text.
   const char* data = value.data() ? value.data() : "";
   CheckBind(
-      sqlite3_bind_text64(Checked(), index, data, value.size(), SQLITE_TRANSIENT, SQLITE_UTF8),
+      sqlite3_bind_text64(Checked(), index, data, value.size(), Keeping(bytes), SQLITE_UTF8),
       "Could not bind string to prepared SQL statement");
 }
 
-void SqlStatement::BindBlob(int index, SqlBlob value) {
+void SqlStatement::BindBlob(int index, SqlBlob value, Bytes bytes) {
   const void* data = value.data ? value.data : "";
-  CheckBind(sqlite3_bind_blob64(Checked(), index, data, value.size, SQLITE_TRANSIENT),
+  CheckBind(sqlite3_bind_blob64(Checked(), index, data, value.size, Keeping(bytes)),
             "Could not bind blob to prepared SQL statement");
 }
 
@@ -279,6 +287,10 @@ SqlDatabase& SqlDatabase::operator=(SqlDatabase&& other) noexcept {
 SqlDatabase::~SqlDatabase() { CloseQuietly(); }
 
 SqlDatabase SqlDatabase::Open(const std::string& path) {
+  // Memory statistics cost a global mutex on every SQLite allocation and nothing here
+  // reads them. Only possible before SQLite initializes; if it already has, this is a no-op.
+  static const int no_memory_statistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+  (void)no_memory_statistics;
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(
       path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);

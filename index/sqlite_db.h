@@ -7,7 +7,7 @@
 // with numbered binds, stepped and reset once per row (SqlStatement::Run / Lookup).
 // Named parameters (":f", ":p", ...) are handed over with the statement as a list and are
 // bound by name right after it is prepared; integers bind as 64-bit integers, day counts
-// as doubles, texts as copied text.
+// as doubles, texts as copied text (numbered binds may borrow the bytes instead).
 //
 // Every failure throws DatabaseError with the message the index files' users expect:
 // the operation text, then ".\rError [code]: code text.\r\"sql\": sqlite message" (just
@@ -93,12 +93,18 @@ class SqlStatement {
   SqlStatement& operator=(const SqlStatement&) = delete;
   ~SqlStatement();
 
+  // How a bound text or blob is held: copied by SQLite, or borrowed, in which case the
+  // caller keeps the bytes alive and unchanged until the parameter is bound again or the
+  // statement is finalized (saves a copy per row in tight loops).
+  enum class Bytes { kCopied, kBorrowed };
+
   // Numbered binds (index 1 = "?1" or the first named parameter). Throw "Could not bind
-  // integer/DateTime/string/blob to prepared SQL statement". Texts and blobs are copied.
+  // integer/DateTime/string/blob to prepared SQL statement".
   void BindInt(int index, std::int64_t value);
   void BindDouble(int index, double value);
-  void BindText(int index, std::string_view value);  // an empty view binds '' (never NULL)
-  void BindBlob(int index, SqlBlob value);
+  // An empty view binds '' (never NULL).
+  void BindText(int index, std::string_view value, Bytes bytes = Bytes::kCopied);
+  void BindBlob(int index, SqlBlob value, Bytes bytes = Bytes::kCopied);
   // Binds each parameter by its name, with the error texts of the numbered binds.
   void Bind(SqlParams params);
 

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "index/body_compressor.h"
 #include "index/search_ranking.h"
 #include "index/sqlite_db.h"
 
@@ -214,7 +215,7 @@ class TIndex {
 
   SqlDatabase db_;
   const CodePage* codepage_ = nullptr;  // set by Open
-  std::vector<unsigned char> compressed_;  // BODY buffer, reused across documents
+  BodyCompressor compressor_;  // BODY, its state reused across documents
 };
 
 }  // namespace vexa

@@ -89,6 +89,16 @@ TEST_F(IngestionTest, SameTextIsStoredOnceAndKeywordsAreReused) {
   EXPECT_EQ(index_.Added, 3);
 }
 
+// Keywords outside ASCII are converted to UTF-8 for the look-up and for the insert: new
+// ones are stored under their own UTF-8 text, and a stored one (CAFÉ) is found again.
+TEST_F(IngestionTest, AccentedKeywordsInARowKeepTheirOwnTexts) {
+  index_.AddDocument("/d/a.txt", 1, "\xE9lan caf\xE9 cr\xE8me", 45000);
+  index_.AddDocument("/d/b.txt", 2, "na\xEFve caf\xE9 \xFC" "ber \xE9t\xE9", 45001);
+  EXPECT_EQ(Rows("select IDw, KWord from WORDS order by IDw"),
+            "1|CAFÉ;2|CRÈME;3|ÉLAN;4|NAÏVE;5|ÉTÉ;6|ÜBER");
+  EXPECT_EQ(Rows("select IDf, IDw from DOCS order by IDf, IDw"), "1|1;1|2;1|3;2|1;2|4;2|5;2|6");
+}
+
 TEST_F(IngestionTest, DocumentWithoutTokensGetsAnEmptyRowAndLaterOnesAreItsDuplicates) {
   index_.AddDocument("/d/a.txt", 1, " , ", 45000);
   index_.AddDocument("/d/b.txt", 1, "!", 45000);
