@@ -14,7 +14,7 @@ shift || true
 if [ $# -eq 0 ]; then set -- free software license; fi
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 
 DATA=${XDG_DATA_HOME:-$HOME/.local/share}/VexaDoc
